@@ -1,0 +1,49 @@
+// Whole-file reading and atomic file replacement, behind an interface so the
+// core can be tested against an in-memory fake. Paths are byte strings used
+// exactly as given (relative ones against the current folder).
+//
+//   FileSystem& fs = diskFileSystem();
+//   std::optional<std::string> bytes = fs.readFile("in.txt");
+//   std::unique_ptr<OutputFile> out = fs.createFile("res_1.txt");
+//   if (out && out->write("text") && out->commit()) { /* replaced */ }
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace strovel {
+
+// One file being written. Until commit() succeeds the target is untouched
+// (for regular files); destroying an uncommitted OutputFile discards what
+// was written.
+class OutputFile {
+ public:
+  virtual ~OutputFile() = default;
+  virtual bool write(std::string_view bytes) = 0;
+  // Flushes and puts the new content in place of the target. False when
+  // anything failed; the old target then stays as it was.
+  virtual bool commit() = 0;
+};
+
+class FileSystem {
+ public:
+  virtual ~FileSystem() = default;
+  // The file's raw bytes, or nullopt when it does not open or cannot be
+  // read (missing, a folder, no permission, an I/O error).
+  virtual std::optional<std::string> readFile(const std::string& path) = 0;
+  // Starts replacing (or creating) the file; nullptr when it cannot be
+  // created (no such folder, no permission, the target is read-only).
+  virtual std::unique_ptr<OutputFile> createFile(const std::string& path) = 0;
+  // True when the file exists and can be opened for reading.
+  virtual bool canRead(const std::string& path) = 0;
+  // The path made absolute against the current folder and normalised
+  // lexically ("." and ".." removed).
+  virtual std::string absolutePath(const std::string& path) = 0;
+};
+
+// The real file system of the process.
+FileSystem& diskFileSystem();
+
+}  // namespace strovel

@@ -1,0 +1,21 @@
+// Notices as stderr lines, with the exit status they imply.
+#include "app/stderr_notices.h"
+
+#include <algorithm>
+
+namespace strovel {
+
+namespace {
+constexpr int kPatternNameMissing = 140;
+}
+
+void StderrNotices::notify(const Notice& notice) {
+  status_ = std::max(status_, notice.textId == kPatternNameMissing ? 2 : 1);
+  if (silent_) return;
+  const std::string text = renderNotice(language_, notice);
+  stream_ << "kestrune: ";
+  stream_.write(text.data(), static_cast<std::streamsize>(text.size()));
+  stream_ << '\n' << std::flush;
+}
+
+}  // namespace strovel

@@ -1,0 +1,142 @@
+// The processing run: text-mode input, DOS conversion, the rules in order
+// with one summary line each, and the atomic, text-mode result file.
+#include "engine/processing_run.h"
+
+#include "engine/line_filters.h"
+#include "engine/output_name.h"
+#include "engine/replace_between.h"
+#include "engine/sorting.h"
+#include "platform/codepage.h"
+#include "platform/text_mode.h"
+
+namespace strovel {
+namespace {
+
+constexpr std::size_t kShownPatternBytes = 60;
+constexpr std::size_t kShownKeyBytes = 990;
+
+// A rule text as a summary line shows it: at most 60 bytes, then "...".
+std::string shown(const std::string& text, bool utf8) {
+  if (text.size() <= kShownPatternBytes) return text;
+  return text.substr(0, cutPrefixLength(text, kShownPatternBytes, utf8)) + "...";
+}
+
+class RuleRunner {
+ public:
+  RuleRunner(std::string& text, std::size_t fileSize, RunEnvironment& environment,
+             std::vector<std::string>& lines)
+      : text_(text), fileSize_(fileSize), env_(environment), lines_(lines) {
+    progress_ = [this](std::size_t position) { reportProgress(position); };
+  }
+
+  void apply(const Rule& rule) {
+    const std::string p1 = shown(rule.Pattern1, utf8_);
+    const std::string p2 = shown(rule.Pattern2, utf8_);
+    switch (rule.ActionType) {
+      case Replace:
+        summary(144, {p1, p2, replaceText(text_, rule)});
+        return;
+      case KeepLinesWith:
+        summary(146, {p1, keepLinesWith(text_, rule, progress_)});
+        return;
+      case DeleteLinesWith:
+        summary(148, {p1, deleteLinesWith(text_, rule, progress_)});
+        return;
+      case ReplaceBetween:
+        summary(150, {p1, p2, replaceBetween(text_, rule, progress_)});
+        return;
+      case ReplaceBetweenInFile:
+        summary(150, {p1, p2, replaceBetweenInFile(text_, rule)});
+        return;
+      case SortByElement: {
+        const SortCounts counts = sortByElement(text_, rule, progress_);
+        summary(152, {p1, p2, counts.first, counts.second});
+        return;
+      }
+      case SortDistinct:
+        sortDistinctWithReport(rule, p1, p2);
+        return;
+      default:
+        env_.notices().notify({158, {}});
+    }
+  }
+
+ private:
+  void summary(int textId, std::initializer_list<TextArg> args) {
+    lines_.push_back(formatText(localizedString(env_.language(), textId), args));
+  }
+
+  void sortDistinctWithReport(const Rule& rule, const std::string& p1, const std::string& p2) {
+    std::vector<ElementCount> report;
+    const SortCounts counts = sortDistinct(text_, rule, progress_, report);
+    summary(154, {p1, p2, counts.first, counts.second});
+    const std::string format = localizedString(env_.language(), 156);
+    for (ElementCount& entry : report) {
+      std::erase(entry.key, '\n');
+      entry.key.resize(cutPrefixLength(entry.key, kShownKeyBytes, utf8_));
+      lines_.push_back(formatText(format, {entry.key, entry.count}));
+    }
+  }
+
+  void reportProgress(std::size_t position) {
+    if (fileSize_ == 0) return env_.progress(0);
+    const double percent = static_cast<double>(position) / static_cast<double>(fileSize_) * 100;
+    env_.progress(percent >= 100 ? 100 : static_cast<int>(percent));
+  }
+
+  std::string& text_;
+  std::size_t fileSize_;
+  RunEnvironment& env_;
+  std::vector<std::string>& lines_;
+  Progress progress_;
+  const bool utf8_ = ansiIsUtf8();
+};
+
+bool writeResult(OutputFile& out, const std::vector<std::string>* statistics,
+                 const std::string& text) {
+  TextModeWriter writer(out);
+  if (statistics) {
+    for (const std::string& line : *statistics) {
+      writer.write(line);
+      writer.write("\n");
+    }
+    writer.write("\n\n");
+  }
+  writer.write(text);
+  return writer.flush() && out.commit();
+}
+
+}  // namespace
+
+bool processFile(const RuleList& rules, const std::string& inputPath, int runNumber,
+                 const RunOptions& options, RunEnvironment& environment,
+                 std::vector<std::string>& statisticsLines) {
+  std::optional<std::string> input = environment.files().readFile(inputPath);
+  if (!input) {
+    environment.notices().notify({164, inputPath});
+    return false;
+  }
+  statisticsLines.clear();
+  const std::size_t fileSize = input->size();
+  std::string text = std::move(*input);
+  input.reset();
+  fromTextMode(text);
+  if (options.dosMode) oemToAnsi(text);
+
+  RuleRunner runner(text, fileSize, environment, statisticsLines);
+  for (const Rule& rule : rules) runner.apply(rule);
+
+  const std::string resultName = formatOutputName(options.outputNameTemplate, runNumber);
+  std::unique_ptr<OutputFile> out = environment.files().createFile(resultName);
+  if (!out || !writeResult(*out, options.statistics ? &statisticsLines : nullptr, text)) {
+    environment.notices().notify({160, resultName});
+    return false;
+  }
+  out.reset();
+  environment.resultWritten();
+  environment.progress(100);
+  if (options.openResult) environment.openResult(resultName);
+  return true;
+}
+
+}  // namespace strovel

@@ -1,0 +1,95 @@
+// Element location and the two replacing actions. Both actions leave the
+// original text untouched while they walk it and build the result behind
+// the walk: what lies ahead of the walk is always an unchanged suffix of
+// the original, so every search runs on the original with cached finders,
+// and the whole action stays linear in the size of the text.
+#include "engine/replace_between.h"
+
+#include <algorithm>
+
+namespace strovel {
+
+std::optional<Element> locateElement(MarkerFinders& finders, const Rule& rule, std::size_t s,
+                                     std::size_t e) {
+  std::size_t a = s;
+  if (!rule.Pattern1.empty()) {
+    for (std::int32_t i = 0; i < rule.LocationFromStart; ++i) {
+      a = finders.left.find(a + 1);
+      if (a == npos || a > e) return std::nullopt;
+    }
+  }
+  if (rule.Pattern2.empty()) return Element{a, e};
+  std::size_t b = a + rule.Pattern1.size();
+  for (std::int32_t i = 0; i < rule.LocationAfterPattern1; ++i) {
+    b = finders.right.find(b + 1);
+    if (b == npos || b > e) return std::nullopt;
+  }
+  return Element{a, b};
+}
+
+std::uint64_t replaceBetween(std::string& text, const Rule& rule, const Progress& progress) {
+  const std::string_view in = text;
+  const std::string_view insert = rule.Pattern3;
+  MarkerFinders finders(in, rule);
+  std::string out;  // the changed text before `rest`
+  out.reserve(in.size());
+  std::size_t rest = 0;  // in[rest..] follows `out` unchanged
+  std::uint64_t count = 0;
+  // s is the current line start in `in`; its position in the changed text
+  // is out.size() + (s - rest).
+  for (std::size_t s = 0;;) {
+    if (count % 10 == 0 && progress) progress(out.size() + (s - rest));
+    const std::size_t lf = findByte(in, '\n', s + 1);
+    const std::size_t e = lf != npos ? lf : in.size();
+    if (e == s) break;
+    const std::optional<Element> element = locateElement(finders, rule, s, e);
+    std::size_t next;
+    if (element) {
+      const std::size_t a = element->a;
+      const std::size_t length = std::min(element->b - a + rule.Pattern2.size(), in.size() - a);
+      out.append(in.substr(rest, a - rest));
+      out.append(insert);
+      rest = a + length;
+      ++count;
+      // Continue behind the insertion, and at least one byte past the line start.
+      next = findByte(in, '\n', a + insert.size() >= s + 1 ? rest : rest + 1);
+    } else {
+      next = lf;
+    }
+    if (next == npos) break;
+    s = next;
+  }
+  out.append(in.substr(rest));
+  text.swap(out);
+  return count;
+}
+
+std::uint64_t replaceBetweenInFile(std::string& text, const Rule& rule) {
+  const std::string_view in = text;
+  const std::string_view insert = rule.Pattern3;
+  const bool leftAtScan = rule.LocationFromStart == 0 && rule.Pattern1.empty();
+  const bool rightAtEnd = rule.LocationAfterPattern1 == 0 && rule.Pattern2.empty();
+  Finder left(in, rule.Pattern1);
+  Finder right(in, rule.Pattern2);
+  std::string out;  // the changed text; the scan position is out.size()
+  out.reserve(in.size());
+  std::size_t rest = 0;  // in[rest..] follows `out` unchanged
+  std::uint64_t count = 0;
+  // The very first search starts one byte in: a marker at position 0 is not
+  // taken. After a replacement the search starts right behind the insertion.
+  for (bool first = true; rest < in.size(); first = false) {
+    const std::size_t a = leftAtScan ? rest : left.find(first ? 1 : rest);
+    if (a == npos) break;
+    const std::size_t b = rightAtEnd ? in.size() : right.find(a + rule.Pattern1.size() + 1);
+    if (b == npos) break;
+    out.append(in.substr(rest, a - rest));
+    out.append(insert);
+    rest = std::min(b + rule.Pattern2.size(), in.size());
+    ++count;
+  }
+  out.append(in.substr(rest));
+  text.swap(out);
+  return count;
+}
+
+}  // namespace strovel

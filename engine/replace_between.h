@@ -1,0 +1,51 @@
+// The element between two markers, and the two actions that replace it.
+// In a line (s, e) the element is located by counting occurrences of
+// Pattern1 from the line start and of Pattern2 after the found Pattern1;
+// the replaced stretch runs from the first byte of Pattern1 to the last
+// byte of Pattern2. ReplaceBetween works line by line; ReplaceBetweenInFile
+// ignores lines.
+//
+//   std::string text = "x[a]y\nz[b]w";
+//   replaceBetween(text, rule /* "[", "]", "<>", 1, 1 */, {});  // "x<>y\nz<>w", returns 2
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "engine/progress.h"
+#include "engine/text_search.h"
+#include "patterns/rule.h"
+
+namespace strovel {
+
+// a: where the left marker begins (the line start when Pattern1 is not
+// searched); b: where the right marker begins (e when Pattern2 is empty;
+// a + |Pattern1| when Pattern2 is not searched).
+struct Element {
+  std::size_t a;
+  std::size_t b;
+};
+
+// Finders for Pattern1 and Pattern2 over one unchanging text.
+struct MarkerFinders {
+  MarkerFinders(std::string_view text, const Rule& rule)
+      : left(text, rule.Pattern1), right(text, rule.Pattern2) {}
+  Finder left;
+  Finder right;
+};
+
+// The element of the line that starts at s and ends at e, or nullopt.
+std::optional<Element> locateElement(MarkerFinders& finders, const Rule& rule, std::size_t s,
+                                     std::size_t e);
+
+// Replaces the element stretch of each line by Pattern3; returns the number
+// of lines changed. The walk never re-enters text it inserted.
+std::uint64_t replaceBetween(std::string& text, const Rule& rule, const Progress& progress);
+
+// Replaces stretches from Pattern1 to the next Pattern2 anywhere in the
+// text, each search continuing right behind the previous insertion; returns
+// the number of replacements.
+std::uint64_t replaceBetweenInFile(std::string& text, const Rule& rule);
+
+}  // namespace strovel

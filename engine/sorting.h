@@ -1,0 +1,49 @@
+// The two sorting actions. Each line's key is taken from its element: the
+// bytes that begin right after the located Pattern1 and are b - a bytes
+// long (the element followed by as many bytes as Pattern1 has), cut off at
+// the end of the text. Keys compare as unsigned bytes; a prefix sorts first.
+//
+// The order is exactly that of placing the lines one by one into a list:
+// a keyed line goes before the first placed entry whose key is greater than
+// or equal to its own, a line without an element goes to the end. It is
+// computed in O(n log n) from these facts about that placing:
+//  - keyed lines with non-empty keys end in key order, equal keys in reverse
+//    input order (SortDistinct keeps the first line of each key);
+//  - a line without an element lands after every keyed line whose key is at
+//    most the greatest key placed before it, and before all others;
+//  - a keyed line with an empty key goes to the very front.
+//
+//   std::string text = "q\ny[b]\nz[a]\nw";
+//   sortByElement(text, rule /* "[", "]", 1, 1 */, {});  // "q\nz[a]\ny[b]\nw", {2, 2}
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "engine/progress.h"
+#include "patterns/rule.h"
+
+namespace strovel {
+
+struct SortCounts {
+  std::uint64_t first = 0;   // SortByElement: lines sorted; SortDistinct: keyed lines kept
+  std::uint64_t second = 0;  // SortByElement: lines without an element; SortDistinct: duplicates removed
+};
+
+// One entry of SortDistinct's element report.
+struct ElementCount {
+  std::string key;
+  std::uint64_t count = 0;
+  bool operator==(const ElementCount&) const = default;
+};
+
+SortCounts sortByElement(std::string& text, const Rule& rule, const Progress& progress);
+
+// Like sortByElement, but keeps only the first line of each key. `report`
+// receives every kept entry with how often its key occurred, highest count
+// first, equal counts in reverse list order.
+SortCounts sortDistinct(std::string& text, const Rule& rule, const Progress& progress,
+                        std::vector<ElementCount>& report);
+
+}  // namespace strovel

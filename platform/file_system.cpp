@@ -1,0 +1,226 @@
+// The process's real file system. Reading takes the whole file in one
+// buffer. Writing goes to a temporary file beside the target that is
+// flushed to disk and renamed over it, so a failure at any point leaves the
+// old file (or an input named as the output) intact. A symbolic link has the
+// file it points to replaced; a target that is not a regular file (a device,
+// a FIFO) is written in place, since it cannot be renamed over.
+#include <fcntl.h>
+#include <limits.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <filesystem>
+
+#include "platform/file_system.h"
+
+namespace strovel {
+namespace {
+
+bool writeAll(int fd, std::string_view bytes) {
+  while (!bytes.empty()) {
+    const ssize_t n = ::write(fd, bytes.data(), bytes.size());
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    bytes.remove_prefix(static_cast<std::size_t>(n));
+  }
+  return true;
+}
+
+mode_t processUmask() {
+  static const mode_t mask = [] {
+    const mode_t m = ::umask(0);
+    ::umask(m);
+    return m;
+  }();
+  return mask;
+}
+
+std::string folderOf(const std::string& path) {
+  const std::size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// Follows a chain of symbolic links that ends in a missing file, so that
+// writing through a dangling link creates the file it names.
+std::string followDanglingLinks(std::string path) {
+  for (int depth = 0; depth < 40; ++depth) {
+    struct stat st;
+    if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
+    std::string link(static_cast<std::size_t>(PATH_MAX), '\0');
+    const ssize_t n = ::readlink(path.c_str(), link.data(), link.size());
+    if (n <= 0) return path;
+    link.resize(static_cast<std::size_t>(n));
+    path = link[0] == '/' ? link : folderOf(path) + "/" + link;
+  }
+  return path;
+}
+
+// Writes straight into a device or FIFO; commit() only reports the outcome.
+class InPlaceFile : public OutputFile {
+ public:
+  explicit InPlaceFile(int fd) : fd_(fd) {}
+  ~InPlaceFile() override {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  bool write(std::string_view bytes) override { return ok_ = ok_ && writeAll(fd_, bytes); }
+  bool commit() override {
+    const bool closed = ::close(fd_) == 0;
+    fd_ = -1;
+    return ok_ && closed;
+  }
+
+ private:
+  int fd_;
+  bool ok_ = true;
+};
+
+// A temporary file that replaces `target` on commit().
+class ReplacingFile : public OutputFile {
+ public:
+  ReplacingFile(int fd, std::string temp, std::string target, mode_t mode, const struct stat* old)
+      : fd_(fd), temp_(std::move(temp)), target_(std::move(target)), mode_(mode) {
+    if (old) {
+      owner_ = old->st_uid;
+      group_ = old->st_gid;
+      keepOwner_ = true;
+    }
+  }
+  ~ReplacingFile() override {
+    if (fd_ >= 0) ::close(fd_);
+    if (!committed_) ::unlink(temp_.c_str());
+  }
+  bool write(std::string_view bytes) override { return ok_ = ok_ && writeAll(fd_, bytes); }
+  bool commit() override {
+    if (!ok_) return false;
+    ::fchmod(fd_, mode_);
+    if (keepOwner_) (void)!::fchown(fd_, owner_, group_);  // only root may; failure is harmless
+    const bool synced = ::fsync(fd_) == 0;
+    const bool closed = ::close(fd_) == 0;
+    fd_ = -1;
+    if (!synced || !closed || ::rename(temp_.c_str(), target_.c_str()) != 0) return false;
+    committed_ = true;
+    syncFolder();
+    return true;
+  }
+
+ private:
+  void syncFolder() const {
+    const int dir = ::open(folderOf(target_).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir < 0) return;
+    ::fsync(dir);
+    ::close(dir);
+  }
+
+  int fd_;
+  std::string temp_;
+  std::string target_;
+  mode_t mode_;
+  uid_t owner_ = 0;
+  gid_t group_ = 0;
+  bool keepOwner_ = false;
+  bool ok_ = true;
+  bool committed_ = false;
+};
+
+class DiskFileSystem : public FileSystem {
+ public:
+  std::optional<std::string> readFile(const std::string& path) override {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return std::nullopt;
+    std::optional<std::string> bytes = readOpen(fd);
+    ::close(fd);
+    return bytes;
+  }
+
+  std::unique_ptr<OutputFile> createFile(const std::string& path) override {
+    if (path.empty()) return nullptr;
+    struct stat st;
+    if (::stat(path.c_str(), &st) == 0) {
+      if (!S_ISREG(st.st_mode)) return openInPlace(path);
+      // A read-only file is not written over, even though its folder would allow a rename.
+      if (::access(path.c_str(), W_OK) != 0) return nullptr;
+      char* real = ::realpath(path.c_str(), nullptr);
+      if (!real) return nullptr;
+      std::string target(real);
+      std::free(real);
+      return openTemporary(target, st.st_mode & 07777, &st);
+    }
+    if (errno != ENOENT) return nullptr;
+    return openTemporary(followDanglingLinks(path), 0666 & ~processUmask(), nullptr);
+  }
+
+  bool canRead(const std::string& path) override {
+    struct stat st;
+    if (::stat(path.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return false;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) return false;
+    ::close(fd);
+    return true;
+  }
+
+  std::string absolutePath(const std::string& path) override {
+    std::filesystem::path full(path);
+    if (!full.is_absolute()) {
+      std::error_code error;
+      full = std::filesystem::current_path(error) / full;
+    }
+    std::string normal = full.lexically_normal().string();
+    if (normal.size() > 1 && normal.back() == '/') normal.pop_back();
+    return normal;
+  }
+
+ private:
+  static std::optional<std::string> readOpen(int fd) {
+    struct stat st;
+    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) return std::nullopt;
+    std::string bytes;
+    std::size_t used = 0;
+    bytes.resize(S_ISREG(st.st_mode) ? static_cast<std::size_t>(st.st_size) + 1 : 1 << 16);
+    for (;;) {
+      if (used == bytes.size()) bytes.resize(bytes.size() * 2);
+      const ssize_t n = ::read(fd, bytes.data() + used, bytes.size() - used);
+      if (n < 0) {
+        if (errno == EINTR) continue;
+        return std::nullopt;
+      }
+      if (n == 0) break;
+      used += static_cast<std::size_t>(n);
+    }
+    bytes.resize(used);
+    return bytes;
+  }
+
+  static std::unique_ptr<OutputFile> openInPlace(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+    if (fd < 0) return nullptr;
+    return std::make_unique<InPlaceFile>(fd);
+  }
+
+  static std::unique_ptr<OutputFile> openTemporary(const std::string& target, mode_t mode,
+                                                   const struct stat* old) {
+    const std::size_t slash = target.rfind('/');
+    const std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
+    std::string temp = folderOf(target) + "/." + name + ".XXXXXX";
+    int fd = ::mkostemp(temp.data(), O_CLOEXEC);
+    if (fd < 0 && errno == ENAMETOOLONG) {
+      temp = folderOf(target) + "/.kestrune.XXXXXX";
+      fd = ::mkostemp(temp.data(), O_CLOEXEC);
+    }
+    if (fd < 0) return nullptr;
+    return std::make_unique<ReplacingFile>(fd, std::move(temp), target, mode, old);
+  }
+};
+
+}  // namespace
+
+FileSystem& diskFileSystem() {
+  static DiskFileSystem disk;
+  return disk;
+}
+
+}  // namespace strovel

@@ -1,0 +1,36 @@
+// Text-mode file semantics, as the product's files have always had them:
+// on reading, CR LF becomes LF and a byte 26 (Ctrl-Z) ends the text; on
+// writing, every LF becomes CR LF. Every other byte, a lone CR or a zero
+// byte included, passes unchanged.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+#include "platform/file_system.h"
+
+namespace strovel {
+
+// Turns raw file bytes into text in place (shrinks the string).
+void fromTextMode(std::string& bytes);
+
+// Writes text to an OutputFile in text mode, in bounded chunks so that a
+// large text is never copied whole. A failed write sticks: ok() stays false.
+class TextModeWriter {
+ public:
+  explicit TextModeWriter(OutputFile& out) : out_(out) {}
+  ~TextModeWriter() { flush(); }
+  void write(std::string_view text);
+  // Hands buffered bytes to the file; returns ok().
+  bool flush();
+  bool ok() const { return ok_; }
+
+ private:
+  static constexpr std::size_t kChunk = 1 << 20;
+  OutputFile& out_;
+  std::string buffer_;
+  bool ok_ = true;
+};
+
+}  // namespace strovel

@@ -50,7 +50,8 @@ std::uint64_t replaceText(std::string& text, const Rule& rule) {
 
   // Count first, so the new text is built with one allocation.
   std::uint64_t count = 0;
-  for (std::size_t at = findIn(text, from, 0); at != npos; at = findIn(text, from, at + from.size()))
+  for (std::size_t at = findIn(text, from, 0); at != npos;
+       at = findIn(text, from, at + from.size()))
     ++count;
   if (count == 0) return 0;
 

@@ -191,19 +191,19 @@ SortCounts sortDistinct(std::string& text, const Rule& rule, const Progress& pro
   if (frontEntry != npos) order.push_back(frontEntry);
   const std::vector<std::size_t> rest = lines.mergeKeyless(kept);
   order.insert(order.end(), rest.begin(), rest.end());
-  if (!order.empty()) text = lines.assemble(order);
 
   // Report: highest count first; equal counts, the later list entry first.
   std::vector<std::size_t> byCount(order.rbegin(), order.rend());
-  std::stable_sort(byCount.begin(), byCount.end(), [&](std::size_t x, std::size_t y) {
-    return occurrences[x] > occurrences[y];
-  });
+  std::stable_sort(byCount.begin(), byCount.end(),
+                   [&](std::size_t x, std::size_t y) { return occurrences[x] > occurrences[y]; });
   report.clear();
   report.reserve(byCount.size());
   for (std::size_t i : byCount) {
     const bool hasKey = lines[i].kind == Kind::Keyed;
     report.push_back({hasKey ? std::string(lines.key(i)) : std::string(), occurrences[i]});
   }
+  // Last: the keys above are views into the old text.
+  if (!order.empty()) text = lines.assemble(order);
   return counts;
 }
 

@@ -27,8 +27,9 @@
 namespace strovel {
 
 struct SortCounts {
-  std::uint64_t first = 0;   // SortByElement: lines sorted; SortDistinct: keyed lines kept
-  std::uint64_t second = 0;  // SortByElement: lines without an element; SortDistinct: duplicates removed
+  std::uint64_t first = 0;  // SortByElement: lines sorted; SortDistinct: keyed lines kept
+  std::uint64_t second =
+      0;  // SortByElement: lines without an element; SortDistinct: duplicates removed
 };
 
 // One entry of SortDistinct's element report.

@@ -4,8 +4,9 @@
 
 #include <fcntl.h>
 #include <sys/wait.h>
-#include <cerrno>
 #include <unistd.h>
+
+#include <cerrno>
 
 namespace strovel {
 

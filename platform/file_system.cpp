@@ -4,6 +4,8 @@
 // old file (or an input named as the output) intact. A symbolic link has the
 // file it points to replaced; a target that is not a regular file (a device,
 // a FIFO) is written in place, since it cannot be renamed over.
+#include "platform/file_system.h"
+
 #include <fcntl.h>
 #include <limits.h>
 #include <sys/stat.h>
@@ -12,8 +14,6 @@
 #include <cerrno>
 #include <cstdlib>
 #include <filesystem>
-
-#include "platform/file_system.h"
 
 namespace strovel {
 namespace {

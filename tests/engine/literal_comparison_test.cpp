@@ -1,0 +1,162 @@
+// The fast actions against their literal versions on many random inputs:
+// small alphabets make markers, line breaks, equal keys, empty keys and
+// lines without an element common, so every branch is met thousands of
+// times.
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "engine/line_filters.h"
+#include "engine/replace_between.h"
+#include "engine/sorting.h"
+#include "literal_actions.h"
+
+namespace strovel {
+namespace {
+
+class RandomCases {
+ public:
+  explicit RandomCases(unsigned seed) : rng_(seed) {}
+
+  std::string text(std::size_t maxLength) {
+    static const std::string alphabet = std::string("ab[]()\n\n\r x", 11) + '\0' + "\xff";
+    std::string t(pick(0, maxLength), ' ');
+    for (char& c : t) c = alphabet[pick(0, alphabet.size() - 1)];
+    return t;
+  }
+
+  Rule rule(std::int32_t action) {
+    Rule r;
+    r.ActionType = action;
+    r.Pattern1 = marker();
+    r.Pattern2 = marker();
+    r.Pattern3 = pick(0, 3) == 0 ? text(4) : marker();
+    r.LocationFromStart = static_cast<std::int32_t>(pick(0, 5)) - 1;
+    r.LocationAfterPattern1 = static_cast<std::int32_t>(pick(0, 5)) - 1;
+    return r;
+  }
+
+ private:
+  std::string marker() {
+    static const std::vector<std::string> markers = {"",   "[",   "]", "a", "ab", "\n",
+                                                     "[a", "]\n", "x", "(", ")",  "aa"};
+    return pick(0, 4) == 0 ? text(3) : markers[pick(0, markers.size() - 1)];
+  }
+  std::size_t pick(std::size_t lo, std::size_t hi) {
+    return std::uniform_int_distribution<std::size_t>(lo, hi)(rng_);
+  }
+  std::mt19937 rng_;
+};
+
+std::string describe(const std::string& text, const Rule& r) {
+  auto quote = [](const std::string& s) { return ::testing::PrintToString(s); };
+  return "text " + quote(text) + " P1 " + quote(r.Pattern1) + " P2 " + quote(r.Pattern2) + " P3 " +
+         quote(r.Pattern3) + " locations " + std::to_string(r.LocationFromStart) + "," +
+         std::to_string(r.LocationAfterPattern1);
+}
+
+constexpr int kCases = 20000;
+
+TEST(LiteralComparison, ReplaceAndFiltersMatchLiteralVersions) {
+  RandomCases random(1);
+  for (int i = 0; i < kCases; ++i) {
+    const std::string input = random.text(40);
+    const Rule rule = random.rule(Replace);
+    std::string fast = input, slow = input;
+    ASSERT_EQ(replaceText(fast, rule), literal::replace(slow, rule)) << describe(input, rule);
+    ASSERT_EQ(fast, slow) << describe(input, rule);
+
+    fast = slow = input;
+    ASSERT_EQ(keepLinesWith(fast, rule, {}), literal::keepLines(slow, rule))
+        << describe(input, rule);
+    ASSERT_EQ(fast, slow) << describe(input, rule);
+
+    fast = slow = input;
+    ASSERT_EQ(deleteLinesWith(fast, rule, {}), literal::deleteLines(slow, rule))
+        << describe(input, rule);
+    ASSERT_EQ(fast, slow) << describe(input, rule);
+  }
+}
+
+TEST(LiteralComparison, ReplaceBetweenActionsMatchLiteralVersions) {
+  RandomCases random(2);
+  for (int i = 0; i < kCases; ++i) {
+    const std::string input = random.text(40);
+    const Rule rule = random.rule(ReplaceBetween);
+    std::string fast = input, slow = input;
+    ASSERT_EQ(replaceBetween(fast, rule, {}), literal::replaceBetween(slow, rule))
+        << describe(input, rule);
+    ASSERT_EQ(fast, slow) << describe(input, rule);
+
+    fast = slow = input;
+    ASSERT_EQ(replaceBetweenInFile(fast, rule), literal::replaceBetweenInFile(slow, rule))
+        << describe(input, rule);
+    ASSERT_EQ(fast, slow) << describe(input, rule);
+  }
+}
+
+TEST(LiteralComparison, SortsMatchOneByOnePlacing) {
+  RandomCases random(3);
+  for (int i = 0; i < kCases; ++i) {
+    const std::string input = random.text(60);
+    const Rule rule = random.rule(SortByElement);
+    std::string fast = input, slow = input;
+    const SortCounts counts = sortByElement(fast, rule, {});
+    const auto expected = literal::sortByElement(slow, rule);
+    ASSERT_EQ(fast, slow) << describe(input, rule);
+    ASSERT_EQ(counts.first, expected.first) << describe(input, rule);
+    ASSERT_EQ(counts.second, expected.second) << describe(input, rule);
+
+    fast = slow = input;
+    std::vector<ElementCount> report;
+    std::vector<std::pair<std::string, std::uint64_t>> expectedReport;
+    const SortCounts distinct = sortDistinct(fast, rule, {}, report);
+    const auto expectedDistinct = literal::sortDistinct(slow, rule, expectedReport);
+    ASSERT_EQ(fast, slow) << describe(input, rule);
+    ASSERT_EQ(distinct.first, expectedDistinct.first) << describe(input, rule);
+    ASSERT_EQ(distinct.second, expectedDistinct.second) << describe(input, rule);
+    ASSERT_EQ(report.size(), expectedReport.size()) << describe(input, rule);
+    for (std::size_t n = 0; n < report.size(); ++n) {
+      ASSERT_EQ(report[n].key, expectedReport[n].first) << describe(input, rule);
+      ASSERT_EQ(report[n].count, expectedReport[n].second) << describe(input, rule);
+    }
+  }
+}
+
+// Many lines with few distinct keys: long runs of equal keys and of lines
+// without an element between them.
+TEST(LiteralComparison, SortsMatchOnManyEqualKeys) {
+  std::mt19937 rng(4);
+  for (int i = 0; i < 2000; ++i) {
+    std::string input;
+    const int lines = static_cast<int>(rng() % 30);
+    for (int n = 0; n < lines; ++n) {
+      if (n) input += '\n';
+      switch (rng() % 4) {
+        case 0:
+          input += "no element";
+          break;
+        case 1:
+          input += "[]";
+          break;  // ']' right after '[' is not seen
+        default:
+          input += "x[" + std::string(1, static_cast<char>('a' + rng() % 3)) + "]";
+          break;
+      }
+    }
+    Rule rule{"[", "", "]", SortByElement, 1, 1};
+    std::string fast = input, slow = input;
+    sortByElement(fast, rule, {});
+    literal::sortByElement(slow, rule);
+    ASSERT_EQ(fast, slow) << ::testing::PrintToString(input);
+    std::vector<ElementCount> report;
+    std::vector<std::pair<std::string, std::uint64_t>> expected;
+    fast = slow = input;
+    sortDistinct(fast, rule, {}, report);
+    literal::sortDistinct(slow, rule, expected);
+    ASSERT_EQ(fast, slow) << ::testing::PrintToString(input);
+  }
+}
+
+}  // namespace
+}  // namespace strovel

@@ -8,12 +8,15 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <csignal>
 #include <cstddef>
 #include <cstdlib>
 #include <filesystem>
@@ -21,6 +24,7 @@
 #include <iterator>
 #include <memory>
 #include <optional>
+#include <ostream>
 #include <random>
 #include <string>
 #include <thread>
@@ -64,6 +68,11 @@ mode_t permissionsOf(const std::string& path) {
 bool isSymlink(const std::string& path) {
   struct stat st;
   return ::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
+}
+
+bool isCharDevice(const std::string& path) {
+  struct stat st;
+  return ::lstat(path.c_str(), &st) == 0 && S_ISCHR(st.st_mode);
 }
 
 mode_t currentUmask() {
@@ -114,6 +123,19 @@ class DiskFileSystemTest : public testing::Test {
     return names;
   }
   std::vector<std::string> names() const { return namesIn(dir_); }
+
+  // A memory device (1, minor) to write to. Under root the test makes its
+  // own node in the temporary folder, so a faulty replacement can never
+  // clobber the system's /dev entries; other users cannot replace those.
+  std::optional<std::string> devicePath(const std::string& name, unsigned minor) const {
+    if (!runningAsRoot()) return "/dev/" + name;
+    const std::string node = path(name);
+    if (::mknod(node.c_str(), S_IFCHR | 0666, ::makedev(1, minor)) != 0) return std::nullopt;
+    const int fd = ::open(node.c_str(), O_WRONLY | O_CLOEXEC);  // a nodev mount refuses it
+    if (fd < 0) return std::nullopt;
+    ::close(fd);
+    return node;
+  }
 
   bool replace(const std::string& target, const std::string& bytes) {
     std::unique_ptr<OutputFile> out = fs_.createFile(target);
@@ -292,6 +314,55 @@ TEST_F(DiskFileSystemTest, UncommittedNewFileLeavesNothing) {
   EXPECT_EQ(names(), Names{});
 }
 
+// Makes writes to regular files beyond `limit` bytes fail (EFBIG) for as
+// long as it lives. Nothing may be printed meanwhile: the test log itself
+// may be a file already past the limit.
+class ScopedFileSizeLimit {
+ public:
+  explicit ScopedFileSizeLimit(rlim_t limit) {
+    oldHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+    ::getrlimit(RLIMIT_FSIZE, &old_);
+    rlimit lowered = old_;
+    lowered.rlim_cur = limit;
+    ok_ = ::setrlimit(RLIMIT_FSIZE, &lowered) == 0;
+  }
+  ~ScopedFileSizeLimit() {
+    ::setrlimit(RLIMIT_FSIZE, &old_);
+    std::signal(SIGXFSZ, oldHandler_);
+  }
+  bool ok() const { return ok_; }
+
+ private:
+  rlimit old_{};
+  void (*oldHandler_)(int) = SIG_DFL;
+  bool ok_ = false;
+};
+
+TEST_F(DiskFileSystemTest, FailedWriteLeavesOldFileAndNoTemporary) {
+  const std::string target = path("file.txt");
+  putFile(target, "old content");
+  bool limited = false;
+  bool created = false;
+  bool written = true;
+  bool committed = true;
+  {
+    ScopedFileSizeLimit limit(4096);
+    limited = limit.ok();
+    std::unique_ptr<OutputFile> out = fs_.createFile(target);
+    created = out != nullptr;
+    if (out) {
+      written = out->write(std::string(10000, 'n'));
+      committed = out->commit();
+    }
+  }
+  ASSERT_TRUE(limited);
+  ASSERT_TRUE(created);
+  EXPECT_FALSE(written);
+  EXPECT_FALSE(committed);
+  EXPECT_EQ(fileBytes(target), "old content");
+  EXPECT_EQ(names(), Names{"file.txt"});
+}
+
 TEST_F(DiskFileSystemTest, TargetsThatCannotBeCreated) {
   putFile(path("plain.txt"), "x");
   EXPECT_EQ(fs_.createFile(path("no-such-folder/out.txt")), nullptr);
@@ -367,21 +438,27 @@ TEST_F(DiskFileSystemTest, DanglingLinkIntoMissingFolderIsNotCreated) {
   EXPECT_TRUE(isSymlink(path("dangling.txt")));
 }
 
-TEST_F(DiskFileSystemTest, DevNullIsWrittenInPlace) {
-  std::unique_ptr<OutputFile> out = fs_.createFile("/dev/null");
+TEST_F(DiskFileSystemTest, NullDeviceIsWrittenInPlace) {
+  const std::optional<std::string> null = devicePath("null", 3);
+  if (!null) GTEST_SKIP() << "no usable null device";
+  std::unique_ptr<OutputFile> out = fs_.createFile(*null);
   ASSERT_NE(out, nullptr);
   EXPECT_TRUE(out->write("discarded\n"));
   EXPECT_TRUE(out->commit());
-  struct stat st;
-  ASSERT_EQ(::stat("/dev/null", &st), 0);
-  EXPECT_TRUE(S_ISCHR(st.st_mode));
+  EXPECT_TRUE(isCharDevice(*null));
+  if (runningAsRoot()) {
+    EXPECT_EQ(names(), Names{"null"});
+  }
 }
 
 TEST_F(DiskFileSystemTest, FailingDeviceWriteFailsCommit) {
-  std::unique_ptr<OutputFile> out = fs_.createFile("/dev/full");
-  if (!out) GTEST_SKIP() << "/dev/full is not available";
+  const std::optional<std::string> full = devicePath("full", 7);
+  if (!full) GTEST_SKIP() << "no usable full device";
+  std::unique_ptr<OutputFile> out = fs_.createFile(*full);
+  ASSERT_NE(out, nullptr);
   EXPECT_FALSE(out->write("no space"));
   EXPECT_FALSE(out->commit());
+  EXPECT_TRUE(isCharDevice(*full));
 }
 
 TEST_F(DiskFileSystemTest, FifoIsWrittenInPlace) {
@@ -434,6 +511,8 @@ struct PathCase {
   const char* relativeToCwd;  // nullptr when `absolute` is the whole answer
   const char* absolute;
 };
+
+void PrintTo(const PathCase& c, std::ostream* os) { *os << '"' << c.path << '"'; }
 
 class AbsolutePathTest : public DiskFileSystemTest, public testing::WithParamInterface<PathCase> {};
 

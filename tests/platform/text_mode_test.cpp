@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <ostream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -24,6 +25,8 @@ struct ReadCase {
   std::string bytes;
   std::string text;
 };
+
+void PrintTo(const ReadCase& c, std::ostream* os) { *os << c.name; }
 
 class FromTextModeTest : public testing::TestWithParam<ReadCase> {};
 
@@ -104,6 +107,8 @@ struct WriteCase {
   std::vector<std::string> pieces;
   std::string bytes;
 };
+
+void PrintTo(const WriteCase& c, std::ostream* os) { *os << c.name; }
 
 class TextModeWriterTableTest : public testing::TestWithParam<WriteCase> {};
 

@@ -32,7 +32,7 @@ class FilterLines {
     const std::size_t from = s + 1;
     if (lastLf_ != npos && from <= lastLf_) return findByte(text_, '\n', from);
     const std::size_t cr = findByte(text_, '\r', from);
-    return cr != npos ? cr : std::max(s, text_.size());
+    return cr != npos ? cr : text_.size();
   }
 
  private:
@@ -68,23 +68,29 @@ std::uint64_t replaceText(std::string& text, const Rule& rule) {
   return count;
 }
 
-std::uint64_t keepLinesWith(std::string& text, const Rule& rule, const Progress& progress) {
+namespace {
+
+// The walk both filters share. Keeping stops as soon as no occurrence is
+// left and skips ahead over long stretches without one; deleting examines
+// every line. Returns how many segments held an occurrence.
+std::uint64_t filterLines(std::string& text, const Rule& rule, const Progress& progress,
+                          bool keepMatching) {
   const FilterLines lines(text);
   Finder pattern(text, rule.Pattern1);
   std::string result;
   result.reserve(text.size());
-  std::uint64_t kept = 0;
+  std::uint64_t matching = 0;
   std::uint64_t lineCounter = 0;
   for (std::size_t s = 0;;) {
     if (++lineCounter % 10 == 0 && progress) progress(s);
     std::size_t e = lines.end(s);
     if (e == s) break;
     const std::size_t found = pattern.find(s);
-    if (found == npos) break;  // nothing left to keep
-    if (found < e) {
-      result.append(text, s, e - s);
-      ++kept;
-    } else if (found / e > 100) {
+    if (keepMatching && found == npos) break;
+    const bool inLine = found != npos && found < e;
+    if (inLine) ++matching;
+    if (inLine == keepMatching) result.append(text, s, e - s);
+    if (keepMatching && !inLine && found / e > 100) {
       // Far ahead: jump close to the occurrence instead of walking every line.
       const std::size_t t = findByte(text, '\n', static_cast<std::size_t>(found * 0.9));
       if (t != npos && e < t && t <= found) e = t;
@@ -92,30 +98,17 @@ std::uint64_t keepLinesWith(std::string& text, const Rule& rule, const Progress&
     s = e;
   }
   text.swap(result);
-  return kept;
+  return matching;
+}
+
+}  // namespace
+
+std::uint64_t keepLinesWith(std::string& text, const Rule& rule, const Progress& progress) {
+  return filterLines(text, rule, progress, true);
 }
 
 std::uint64_t deleteLinesWith(std::string& text, const Rule& rule, const Progress& progress) {
-  const FilterLines lines(text);
-  Finder pattern(text, rule.Pattern1);
-  std::string result;
-  result.reserve(text.size());
-  std::uint64_t deleted = 0;
-  std::uint64_t lineCounter = 0;
-  for (std::size_t s = 0;;) {
-    if (++lineCounter % 10 == 0 && progress) progress(s);
-    const std::size_t e = lines.end(s);
-    if (e == s) break;
-    const std::size_t found = pattern.find(s);
-    if (found != npos && found < e) {
-      ++deleted;
-    } else {
-      result.append(text, s, e - s);
-    }
-    s = e;
-  }
-  text.swap(result);
-  return deleted;
+  return filterLines(text, rule, progress, false);
 }
 
 }  // namespace strovel

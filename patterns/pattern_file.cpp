@@ -17,6 +17,10 @@
 namespace strovel {
 namespace {
 
+bool isLeadingBlank(char c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
 constexpr std::string_view kHeader = "vers=1";
 constexpr std::string_view kSeparator = "========";
 constexpr std::string_view kLineBreakMarker = "(_^p_)";
@@ -95,28 +99,6 @@ std::string decodeText(std::string_view line) {
   return text;
 }
 
-// The blanks atoi skips (isspace of the C locale; glibc's other locales add
-// no single-byte character to them).
-bool isLeadingBlank(char c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-
-// atoi's reading of a line (blanks, optional sign, digits up to the first
-// other byte; 0 when there are none), clamped to the 32-bit range instead
-// of overflowing.
-std::int32_t parseNumber(std::string_view line) {
-  std::size_t i = 0;
-  while (i < line.size() && isLeadingBlank(line[i])) ++i;
-  bool negative = false;
-  if (i < line.size() && (line[i] == '+' || line[i] == '-')) negative = line[i++] == '-';
-  const std::int64_t limit = negative ? std::int64_t{INT32_MAX} + 1 : std::int64_t{INT32_MAX};
-  std::int64_t magnitude = 0;
-  for (; i < line.size() && line[i] >= '0' && line[i] <= '9'; ++i) {
-    magnitude = std::min(limit, magnitude * 10 + (line[i] - '0'));
-  }
-  return static_cast<std::int32_t>(negative ? -magnitude : magnitude);
-}
-
 std::string_view lineOrEmpty(LineReader& in) { return in.next().value_or(std::string_view{}); }
 
 // Reads the six lines after a separator and appends their rule. False (and
@@ -129,14 +111,30 @@ bool readRecord(LineReader& in, RuleList& rules) {
   Rule& rule = rules.at(rules.append());
   rule.Pattern1 = decodeText(pattern1);
   rule.Pattern2 = decodeText(*pattern2);
-  rule.ActionType = parseNumber(lineOrEmpty(in));
+  rule.ActionType = parseAtoi(lineOrEmpty(in));
   rule.Pattern3 = decodeText(lineOrEmpty(in));
-  rule.LocationFromStart = parseNumber(lineOrEmpty(in));
-  rule.LocationAfterPattern1 = parseNumber(lineOrEmpty(in));
+  rule.LocationFromStart = parseAtoi(lineOrEmpty(in));
+  rule.LocationAfterPattern1 = parseAtoi(lineOrEmpty(in));
   return true;
 }
 
 }  // namespace
+
+// The blanks atoi skips (isspace of the C locale; glibc's other locales add
+// no single-byte character to them).
+
+std::int32_t parseAtoi(std::string_view line) {
+  std::size_t i = 0;
+  while (i < line.size() && isLeadingBlank(line[i])) ++i;
+  bool negative = false;
+  if (i < line.size() && (line[i] == '+' || line[i] == '-')) negative = line[i++] == '-';
+  const std::int64_t limit = negative ? std::int64_t{INT32_MAX} + 1 : std::int64_t{INT32_MAX};
+  std::int64_t magnitude = 0;
+  for (; i < line.size() && line[i] >= '0' && line[i] <= '9'; ++i) {
+    magnitude = std::min(limit, magnitude * 10 + (line[i] - '0'));
+  }
+  return static_cast<std::int32_t>(negative ? -magnitude : magnitude);
+}
 
 std::string encodePatternFile(const RuleList& rules) {
   std::string out;

@@ -16,6 +16,7 @@
 //   window.setCaption(patternCaption(state.currentPatternPath, ansiIsUtf8()));
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -24,6 +25,11 @@
 #include "platform/file_system.h"
 
 namespace strovel {
+
+// atoi's reading of a number text: leading blanks, an optional sign, then
+// digits up to the first other byte (0 when there are none), clamped to the
+// signed 32-bit range instead of overflowing.
+std::int32_t parseAtoi(std::string_view text);
 
 // The exact bytes of a pattern file holding these rules.
 std::string encodePatternFile(const RuleList& rules);
@@ -52,9 +58,8 @@ struct PatternState {
 
 // Replaces state.rules by the rules of the file at path and sets
 // currentPatternPath to path. The loaded rules are what the file holds, so
-// patternModified is cleared. An empty file is an empty pattern. When the file does not open, notifies
-// Notice{164, path} (" does not open"), leaves state as it was and gives
-// false.
+// patternModified is cleared. An empty file is an empty pattern. When the file does not open,
+// notifies Notice{164, path} (" does not open"), leaves state as it was and gives false.
 bool loadPattern(PatternState& state, const std::string& path, FileSystem& files, NoticeSink& sink);
 
 // Writes state.rules to path by atomic replacement. On success sets

@@ -17,6 +17,8 @@
 namespace strovel {
 namespace {
 
+// The blanks atoi skips (isspace of the C locale; glibc's other locales add
+// no single-byte character to them).
 bool isLeadingBlank(char c) {
   return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
@@ -119,9 +121,6 @@ bool readRecord(LineReader& in, RuleList& rules) {
 }
 
 }  // namespace
-
-// The blanks atoi skips (isspace of the C locale; glibc's other locales add
-// no single-byte character to them).
 
 std::int32_t parseAtoi(std::string_view line) {
   std::size_t i = 0;

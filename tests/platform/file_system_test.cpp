@@ -15,7 +15,6 @@
 
 #include <algorithm>
 #include <csignal>
-#include <cstddef>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -24,7 +23,6 @@
 #include <optional>
 #include <random>
 #include <string>
-#include <string_view>
 #include <vector>
 
 namespace strovel {
@@ -55,15 +53,10 @@ std::string fileBytes(const std::string& path) {
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-mode_t permissionsOf(const std::string& path) {
-  struct stat st;
-  if (::stat(path.c_str(), &st) != 0) return static_cast<mode_t>(-1);
-  return st.st_mode & 07777;
-}
-
-mode_t lstatType(const std::string& path) {
-  struct stat st;
-  return ::lstat(path.c_str(), &st) == 0 ? (st.st_mode & S_IFMT) : 0;
+// The mode of what the path names, or of the path itself when `follow` is false.
+mode_t modeOf(const std::string& path, bool follow = true) {
+  struct stat st {};
+  return (follow ? ::stat : ::lstat)(path.c_str(), &st) == 0 ? st.st_mode : 0;
 }
 
 mode_t defaultMode() {
@@ -72,51 +65,17 @@ mode_t defaultMode() {
   return 0666 & ~mask;
 }
 
-// Changes the current folder for one test and puts the old one back.
-class ScopedCwd {
- public:
-  explicit ScopedCwd(const std::string& folder) : saved_(std::filesystem::current_path()) {
-    std::filesystem::current_path(folder);
-  }
-  ~ScopedCwd() { std::filesystem::current_path(saved_); }
-
- private:
-  std::filesystem::path saved_;
-};
-
-// Makes writes to regular files beyond `limit` bytes fail (EFBIG) for as
-// long as it lives. Nothing may be printed meanwhile: the test log itself
-// may be a file already past the limit.
-struct ScopedFileSizeLimit {
-  explicit ScopedFileSizeLimit(rlim_t limit) : oldHandler(std::signal(SIGXFSZ, SIG_IGN)) {
-    ::getrlimit(RLIMIT_FSIZE, &old);
-    const rlimit lowered{limit, old.rlim_max};
-    ok = ::setrlimit(RLIMIT_FSIZE, &lowered) == 0;
-  }
-  ~ScopedFileSizeLimit() {
-    ::setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, oldHandler);
-  }
-  void (*oldHandler)(int);
-  rlimit old{};
-  bool ok = false;
-};
-
 class DiskFileSystemTest : public testing::Test {
  protected:
   void SetUp() override {
-    std::string pattern = "/tmp/strovel-fs-XXXXXX";
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    dir_ = pattern;
+    dir_ = "/tmp/strovel-fs-XXXXXX";
+    ASSERT_NE(::mkdtemp(dir_.data()), nullptr);
   }
 
   void TearDown() override {
-    // Read-only folders made by a test are opened again so they can be removed.
     std::error_code error;
-    for (auto it = std::filesystem::recursive_directory_iterator(dir_, error);
-         it != std::filesystem::recursive_directory_iterator(); it.increment(error)) {
-      if (it->is_directory(error) && !it->is_symlink(error)) ::chmod(it->path().c_str(), 0700);
-    }
+    std::filesystem::current_path(cwd_, error);
+    ::chmod(path("locked").c_str(), 0755);  // a read-only folder is opened again for removal
     std::filesystem::remove_all(dir_, error);
   }
 
@@ -151,17 +110,19 @@ class DiskFileSystemTest : public testing::Test {
   }
 
   FileSystem& fs_ = diskFileSystem();
+  const std::filesystem::path cwd_ = std::filesystem::current_path();  // tests may change it
   std::string dir_;
 };
 
 TEST_F(DiskFileSystemTest, ReadsExactBytesAndNothingThatIsNoFile) {
-  std::string bytes = "\r\n\x1A\0tail"s;
-  for (int value = 0; value < 256; ++value) bytes += static_cast<char>(value);
-  bytes += randomBytes(3 * (std::size_t{1} << 20) + 17, 1);  // beyond any single read
+  // Every byte value, and more than any single read takes.
+  const std::string bytes = "\r\n\x1A\0tail"s + randomBytes(3 * (std::size_t{1} << 20) + 17, 1);
   putFile(path("all.bin"), bytes);
   putFile(path("empty.txt"), "");
   ASSERT_EQ(::mkdir(path("folder").c_str(), 0755), 0);
   EXPECT_TRUE(fs_.readFile(path("all.bin")) == bytes);
+  // A file whose stat size (0) does not tell how much it holds.
+  EXPECT_EQ(fs_.readFile("/proc/version"), fileBytes("/proc/version"));
   EXPECT_EQ(fs_.readFile(path("empty.txt")), ""s);
   EXPECT_TRUE(fs_.canRead(path("empty.txt")));
   for (const std::string& bad : {path("missing.txt"), path("folder"), path("missing/x"), ""s}) {
@@ -171,15 +132,16 @@ TEST_F(DiskFileSystemTest, ReadsExactBytesAndNothingThatIsNoFile) {
 }
 
 TEST_F(DiskFileSystemTest, NewFileGetsExactContentAndDefaultMode) {
+  std::filesystem::current_path(dir_);  // a bare name puts the file (and any temporary) here
   const std::string bytes = "line\r\n\0zero\x1A"s + randomBytes(2 * (1 << 20) + 5, 3);
-  std::unique_ptr<OutputFile> out = fs_.createFile(path("new.bin"));
+  std::unique_ptr<OutputFile> out = fs_.createFile("new.bin");
   ASSERT_NE(out, nullptr);
   for (std::size_t at = 0; at < bytes.size(); at += 100000) {
     ASSERT_TRUE(out->write(std::string_view(bytes).substr(at, 100000)));
   }
   ASSERT_TRUE(out->commit());
   EXPECT_TRUE(fileBytes(path("new.bin")) == bytes);
-  EXPECT_EQ(permissionsOf(path("new.bin")), defaultMode());
+  EXPECT_EQ(modeOf(path("new.bin")) & 07777, defaultMode());
   EXPECT_EQ(names(), Names{"new.bin"});
 }
 
@@ -188,42 +150,43 @@ TEST_F(DiskFileSystemTest, ReplacementKeepsModeAndOldFileUntilCommit) {
   const std::string target = path("file.txt");
   putFile(target, "a\nb\n");
   ASSERT_EQ(::chmod(target.c_str(), 0604), 0);
-  const std::optional<std::string> input = fs_.readFile(target);
-  ASSERT_TRUE(input.has_value());
+  const std::string input = fs_.readFile(target).value_or("unread");
   std::unique_ptr<OutputFile> out = fs_.createFile(target);
   ASSERT_NE(out, nullptr);
-  ASSERT_TRUE(out->write(*input + *input));
+  ASSERT_TRUE(out->write(input + input));
   EXPECT_EQ(fs_.readFile(target), "a\nb\n"s);
   ASSERT_TRUE(out->commit());
   EXPECT_EQ(fileBytes(target), "a\nb\na\nb\n");
-  EXPECT_EQ(permissionsOf(target), 0604u);
+  EXPECT_EQ(modeOf(target) & 07777, 0604u);
   EXPECT_EQ(names(), Names{"file.txt"});
 }
 
 TEST_F(DiskFileSystemTest, UncommittedOrFailedWriteLeavesOldFileAndNoTemporary) {
   const std::string target = path("file.txt");
   putFile(target, "old content");
-  ASSERT_TRUE(fs_.createFile(path("new.txt"))->write("never committed"));
-  ASSERT_TRUE(fs_.createFile(target)->write("half-written"));
-  bool limited = false, created = false, written = true, committed = true;
-  {
-    ScopedFileSizeLimit limit(4096);
-    limited = limit.ok;
-    std::unique_ptr<OutputFile> out = fs_.createFile(target);
-    created = out != nullptr;
-    if (out) {
-      written = out->write(std::string(10000, 'n'));
-      committed = out->commit();
-    }
+  for (const std::string& name : {path("new.txt"), target}) {
+    std::unique_ptr<OutputFile> out = fs_.createFile(name);
+    ASSERT_TRUE(out && out->write("never committed"));
   }
-  ASSERT_TRUE(limited && created);
-  EXPECT_FALSE(written);
-  EXPECT_FALSE(committed);
+  // Writes to regular files beyond 4096 bytes fail (EFBIG) until the limit is
+  // lifted. Nothing may be printed meanwhile: the test log itself may be a
+  // file already past the limit.
+  rlimit old{};
+  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
+  const rlimit lowered{4096, old.rlim_max};
+  std::unique_ptr<OutputFile> out = fs_.createFile(target);
+  void (*oldHandler)(int) = std::signal(SIGXFSZ, SIG_IGN);
+  const bool failed = out && ::setrlimit(RLIMIT_FSIZE, &lowered) == 0 &&
+                      !out->write(std::string(10000, 'n')) && !out->commit();
+  ::setrlimit(RLIMIT_FSIZE, &old);
+  std::signal(SIGXFSZ, oldHandler);
+  out.reset();
+  EXPECT_TRUE(failed);
   EXPECT_EQ(fileBytes(target), "old content");
   EXPECT_EQ(names(), Names{"file.txt"});
 }
 
-TEST_F(DiskFileSystemTest, TargetsThatCannotBeCreated) {
+TEST_F(DiskFileSystemTest, TargetsThatCannotBeCreatedOrReadStayAsTheyAre) {
   putFile(path("plain.txt"), "x");
   ASSERT_EQ(::symlink("nowhere/x.txt", path("dangling").c_str()), 0);
   for (const std::string& bad :
@@ -231,48 +194,43 @@ TEST_F(DiskFileSystemTest, TargetsThatCannotBeCreated) {
     EXPECT_EQ(fs_.createFile(bad), nullptr) << bad;
   }
   EXPECT_EQ(names(), (Names{"dangling", "plain.txt"}));
-}
 
-TEST_F(DiskFileSystemTest, PermissionsAreRespected) {
-  putFile(path("secret.txt"), "secret");
-  putFile(path("locked.txt"), "keep me");
-  ASSERT_EQ(::mkdir(path("folder").c_str(), 0755), 0);
-  putFile(path("folder/existing.txt"), "keep me");
-  ASSERT_EQ(::chmod(path("secret.txt").c_str(), 0), 0);
-  ASSERT_EQ(::chmod(path("locked.txt").c_str(), 0444), 0);
-  ASSERT_EQ(::chmod(path("folder").c_str(), 0555), 0);
   if (runningAsRoot()) GTEST_SKIP() << "root may read and write anything";
-  EXPECT_EQ(fs_.readFile(path("secret.txt")), std::nullopt);
-  EXPECT_FALSE(fs_.canRead(path("secret.txt")));
-  EXPECT_EQ(fs_.createFile(path("locked.txt")), nullptr);
-  EXPECT_EQ(fs_.createFile(path("folder/new.txt")), nullptr);
+  ASSERT_EQ(::mkdir(path("locked").c_str(), 0755), 0);
+  putFile(path("locked/existing.txt"), "keep me");
+  ASSERT_EQ(::chmod(path("plain.txt").c_str(), 0444), 0);
+  ASSERT_EQ(::chmod(path("locked").c_str(), 0555), 0);
+  EXPECT_EQ(fs_.createFile(path("plain.txt")), nullptr);
+  EXPECT_EQ(fs_.createFile(path("locked/new.txt")), nullptr);
   // The file itself is writable, but it cannot be renamed over in its folder.
-  EXPECT_EQ(fs_.createFile(path("folder/existing.txt")), nullptr);
-  EXPECT_EQ(fileBytes(path("locked.txt")), "keep me");
-  EXPECT_EQ(names("folder"), Names{"existing.txt"});
+  EXPECT_EQ(fs_.createFile(path("locked/existing.txt")), nullptr);
+  EXPECT_EQ(fileBytes(path("plain.txt")), "x");
+  EXPECT_EQ(names("locked"), Names{"existing.txt"});
+  ASSERT_EQ(::chmod(path("plain.txt").c_str(), 0), 0);
+  EXPECT_EQ(fs_.readFile(path("plain.txt")), std::nullopt);
+  EXPECT_FALSE(fs_.canRead(path("plain.txt")));
 }
 
 TEST_F(DiskFileSystemTest, SymbolicLinksAreFollowedAndKept) {
   ASSERT_EQ(::mkdir(path("a").c_str(), 0755), 0);
-  ASSERT_EQ(::mkdir(path("b").c_str(), 0755), 0);
   putFile(path("a/real.txt"), "old");
   ASSERT_EQ(::chmod(path("a/real.txt").c_str(), 0640), 0);
   ASSERT_EQ(::symlink("a/real.txt", path("link").c_str()), 0);
   // A chain of relative and absolute links that ends in a missing file.
-  ASSERT_EQ(::symlink("../b/second", path("a/first").c_str()), 0);
-  ASSERT_EQ(::symlink(path("b/made.txt").c_str(), path("b/second").c_str()), 0);
+  ASSERT_EQ(::symlink("../second", path("a/first").c_str()), 0);
+  ASSERT_EQ(::symlink(path("made.txt").c_str(), path("second").c_str()), 0);
 
   ASSERT_TRUE(replace(path("link"), "through the link"));
   ASSERT_TRUE(replace(path("a/first"), "end of chain"));
-  for (const char* link : {"link", "a/first", "b/second"}) {
-    EXPECT_EQ(lstatType(path(link)), mode_t{S_IFLNK}) << link;
+  for (const char* link : {"link", "a/first", "second"}) {
+    EXPECT_EQ(modeOf(path(link), false) & S_IFMT, mode_t{S_IFLNK}) << link;
   }
   EXPECT_EQ(fileBytes(path("a/real.txt")), "through the link");
-  EXPECT_EQ(permissionsOf(path("a/real.txt")), 0640u);
-  EXPECT_EQ(fileBytes(path("b/made.txt")), "end of chain");
-  EXPECT_EQ(permissionsOf(path("b/made.txt")), defaultMode());
+  EXPECT_EQ(modeOf(path("a/real.txt")) & 07777, 0640u);
+  EXPECT_EQ(fileBytes(path("made.txt")), "end of chain");
+  EXPECT_EQ(modeOf(path("made.txt")) & 07777, defaultMode());
   EXPECT_EQ(names("a"), (Names{"first", "real.txt"}));
-  EXPECT_EQ(names("b"), (Names{"made.txt", "second"}));
+  EXPECT_EQ(names(), (Names{"a", "link", "made.txt", "second"}));
 }
 
 TEST_F(DiskFileSystemTest, FifoAndDevicesAreWrittenInPlace) {
@@ -286,31 +244,29 @@ TEST_F(DiskFileSystemTest, FifoAndDevicesAreWrittenInPlace) {
   const ssize_t n = ::read(reader, received.data(), received.size());
   ::close(reader);
   EXPECT_EQ(received.substr(0, n > 0 ? static_cast<std::size_t>(n) : 0), "through the pipe");
-  EXPECT_EQ(lstatType(fifo), mode_t{S_IFIFO});
+  EXPECT_EQ(modeOf(fifo, false) & S_IFMT, mode_t{S_IFIFO});
 
   const std::optional<std::string> null = devicePath("null", 3);
   const std::optional<std::string> full = devicePath("full", 7);
   if (!null || !full) GTEST_SKIP() << "no usable memory devices";
   EXPECT_TRUE(replace(*null, "discarded\n"));
-  EXPECT_FALSE(replace(*full, "no space"));
-  EXPECT_EQ(lstatType(*null), mode_t{S_IFCHR});
-  EXPECT_EQ(lstatType(*full), mode_t{S_IFCHR});
+  std::unique_ptr<OutputFile> out = fs_.createFile(*full);
+  ASSERT_NE(out, nullptr);
+  EXPECT_FALSE(out->write("no space") || out->commit());  // both report the failure
+  EXPECT_EQ(modeOf(*null, false) & S_IFMT, mode_t{S_IFCHR});
+  EXPECT_EQ(modeOf(*full, false) & S_IFMT, mode_t{S_IFCHR});
 }
 
 TEST_F(DiskFileSystemTest, AbsolutePathIsLexicallyNormal) {
-  ASSERT_EQ(::mkdir(path("work").c_str(), 0755), 0);
-  ScopedCwd cwd(path("work"));
+  std::filesystem::current_path(dir_);
   const std::string here = std::filesystem::current_path().string();
   const std::string parent = std::filesystem::current_path().parent_path().string();
   const std::pair<const char*, std::string> cases[] = {
-      {"a.txt", here + "/a.txt"},
       {"sub/./x/../b.txt", here + "/sub/b.txt"},
       {"sub//b/", here + "/sub/b"},
       {".", here},
       {"missing/../../x", parent + "/x"},
-      {"../../../../../../../../../../z", "/z"},
       {"/usr/./lib/../bin", "/usr/bin"},
-      {"/", "/"},
       {"/x/../../y", "/y"},
   };
   for (const auto& [input, expected] : cases) EXPECT_EQ(fs_.absolutePath(input), expected) << input;

@@ -7,6 +7,7 @@
 
 #include "app/batch_run.h"
 #include "app/command_line.h"
+#include "app/desktop_start.h"
 #include "app/stderr_notices.h"
 #include "platform/desktop.h"
 
@@ -51,7 +52,8 @@ int main(int argc, char** argv) {
     return strovel::runBatch(commandLine, strovel::diskFileSystem(), notices,
                              strovel::openWithDesktop);
   }
-  std::cerr << "kestrune: the desktop window cannot be shown here; for batch mode use\n  "
-            << kSyntax << "\n";
+  if (strovel::displayAvailable()) return strovel::runDesktop(argc, argv, commandLine);
+  std::cerr << "kestrune: no display for the desktop window; for batch mode use\n  " << kSyntax
+            << "\n";
   return 2;
 }

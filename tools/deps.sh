@@ -2,7 +2,7 @@
 # Installs the Debian packages the build and the tests need, when any is
 # missing (apt-get update first). Runs as root, or through sudo.
 set -euo pipefail
-packages=(cmake ninja-build g++ make libgtest-dev libbenchmark-dev)
+packages=(cmake ninja-build g++ make libgtest-dev libbenchmark-dev qt6-base-dev)
 missing=()
 for package in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' ||

@@ -2,6 +2,8 @@
 // buttons clicked, menus triggered, message boxes, file dialogs and the
 // editor answered as they come up. Every test works in a fresh folder,
 // which is the pattern folder.
+#include "app/main_window.h"
+
 #include <gtest/gtest.h>
 
 #include <QAction>
@@ -17,7 +19,6 @@
 #include <fstream>
 #include <sstream>
 
-#include "app/main_window.h"
 #include "app/ui_text.h"
 #include "support/modal_answers.h"
 
@@ -75,15 +76,18 @@ class MainWindowTest : public testing::Test {
     EXPECT_NE(widget, nullptr) << name;
     return widget;
   }
-  void chooseInFileDialog(QStringList names) {
-    answers.then([names](QWidget* modal) {
+  // Types the names into the file dialog's name field and presses OK.
+  void chooseInFileDialog(QStringList names, QString folder = QString()) {
+    answers.then([names, folder](QWidget* modal) {
       auto* dialog = qobject_cast<QFileDialog*>(modal);
       ASSERT_NE(dialog, nullptr);
-      dialog->setDirectory(QDir::currentPath());
+      dialog->setDirectory(folder.isEmpty() ? QDir::currentPath() : folder);
       QStringList quoted;
       for (const QString& n : names) quoted << QLatin1Char('"') + n + QLatin1Char('"');
-      dialog->selectFile(names.size() == 1 ? names.first() : quoted.join(QLatin1Char(' ')));
-      dialog->accept();
+      auto* nameField = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+      ASSERT_NE(nameField, nullptr);
+      nameField->setText(names.size() == 1 ? names.first() : quoted.join(QLatin1Char(' ')));
+      static_cast<QDialog*>(dialog)->accept();  // as OK does
     });
   }
   // Opens the editor with "..." (or New pattern) and presses OK in it,
@@ -136,15 +140,18 @@ TEST_F(MainWindowTest, EmptyFolderDisablesProcessingAndSaysSoUnlessSilent) {
 TEST_F(MainWindowTest, ProcessesChosenFilesWithRunNumbersBesideThem) {
   writeAll("p.shbl", patternFile({Rule{"x", "", "y", Replace, 1, 1}}));
   fs::create_directory("in");
-  for (const char* name : {"a.txt", "b.txt", "c.txt"}) writeAll(fs::path("in") / name, name);
+  writeAll("in/a.txt", "one");
   writeAll("in/b.txt", "x\nx");
+  writeAll("in/c.txt", "three");
   auto window = start();
   fs::current_path("in");
   chooseInFileDialog({"a.txt", "b.txt", "c.txt"});
   QTest::mouseClick(child<QPushButton>(*window, "processButton"), Qt::LeftButton);
-  EXPECT_EQ(readAll("res_1.txt"), "a.txt");
+  // The statistics box is checked at the start.
+  const std::string none = "Замена \"x\" на \"y\" - замен - 0\r\n\r\n\r\n";
+  EXPECT_EQ(readAll("res_1.txt"), none + "one");
   EXPECT_EQ(readAll("res_2.txt"), "Замена \"x\" на \"y\" - замен - 2\r\n\r\n\r\ny\r\ny");
-  EXPECT_EQ(readAll("res_3.txt"), "c.txt");
+  EXPECT_EQ(readAll("res_3.txt"), none + "three");
   EXPECT_EQ(opened, (std::vector<std::string>{"res_1.txt", "res_2.txt", "res_3.txt"}));
   EXPECT_EQ(child<QProgressBar>(*window, "progress")->value(), 100);
 
@@ -264,13 +271,8 @@ TEST_F(MainWindowTest, SavePatternAsAppendsTheExtensionAndRefreshesFromTheNewFol
   fs::create_directory("other");
   writeAll("other/old.shbl", "");
   auto window = start();
-  answers.then([this](QWidget* modal) {
-    auto* dialog = qobject_cast<QFileDialog*>(modal);
-    ASSERT_NE(dialog, nullptr);
-    dialog->setDirectory(QString::fromStdString((dir_ / "other").string()));
-    dialog->selectFile(QStringLiteral("New.SHBL"));
-    dialog->accept();
-  });
+  chooseInFileDialog({QStringLiteral("New.SHBL")},
+                     QString::fromStdString((dir_ / "other").string()));
   answers.answerMessage();  // " saved"
   window->findChild<QAction*>("saveAsAction")->trigger();
   EXPECT_EQ(readAll(dir_ / "other" / "New.SHBL.shbl"), readAll(dir_ / "p.shbl"));
@@ -292,8 +294,19 @@ TEST_F(MainWindowTest, HelpMenuSyntaxAboutAndF1) {
             "Синтаксис командной строки: \nkestrune +open +dos +stat in_file=\"name1\" "
             "out_file=\"name2\" templet=\"name3\"");
   answers.answerMessage();
-  QTest::keyClick(window.get(), Qt::Key_F1);
+  QApplication::setActiveWindow(window.get());
+  QTest::keyClick(child<QComboBox>(*window, "patternList"), Qt::Key_F1);
   EXPECT_EQ(answers.messages.size(), 2u);
+  // In the editor too; the message box comes up while the editor is open.
+  answers.then([this](QWidget* editor) {
+    answers.answerMessage();
+    QApplication::setActiveWindow(editor);
+    QTest::keyClick(editor, Qt::Key_F1);
+    qobject_cast<QDialog*>(editor)->reject();
+  });
+  QTest::mouseClick(child<QPushButton>(*window, "editPatternButton"), Qt::LeftButton);
+  ASSERT_EQ(answers.messages.size(), 3u);
+  EXPECT_EQ(answers.messages[2], answers.messages[0]);
 
   bool aboutShown = false;
   answers.then([&aboutShown](QWidget* modal) {

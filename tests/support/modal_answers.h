@@ -11,6 +11,7 @@
 #include <QWidget>
 #include <deque>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -56,13 +57,21 @@ class ModalAnswers {
     if (handlers_.empty()) {
       // Nothing queued: close it so the test does not hang, and remember.
       unexpected.push_back(modal->metaObject()->className());
-      if (auto* box = qobject_cast<QMessageBox*>(modal)) messages.push_back(box->text().toStdString());
+      if (auto* box = qobject_cast<QMessageBox*>(modal))
+        messages.push_back(box->text().toStdString());
       modal->close();
       return;
     }
-    Handler handler = std::move(handlers_.front());
+    // Run outside the timer's own activation, so that the timer goes on
+    // answering the dialogs a handler opens in turn.
+    auto handler = std::make_shared<Handler>(std::move(handlers_.front()));
     handlers_.pop_front();
-    handler(modal);
+    QMetaObject::invokeMethod(
+        qApp,
+        [handler, target = QPointer<QWidget>(modal)] {
+          if (target) (*handler)(target);
+        },
+        Qt::QueuedConnection);
   }
 
   QTimer timer_;

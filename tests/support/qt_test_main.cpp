@@ -6,8 +6,22 @@
 #include <clocale>
 #include <cstdlib>
 
+namespace {
+
+// The offscreen platform warns about window features it lacks; the rest of
+// Qt's messages are kept.
+QtMessageHandler previousHandler = nullptr;
+
+void quietHandler(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+  if (message.contains(QStringLiteral("does not support propagateSizeHints"))) return;
+  if (previousHandler) previousHandler(type, context, message);
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
   ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
+  previousHandler = qInstallMessageHandler(quietHandler);
   std::setlocale(LC_ALL, "");
   QApplication app(argc, argv);
   testing::InitGoogleTest(&argc, argv);

@@ -1,0 +1,355 @@
+// The main window: its controls and menus, and the commands behind them.
+// Each command gathers its inputs, calls the part of the product that does
+// the work, and shows the outcome.
+#include "app/main_window.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QThread>
+#include <QUrl>
+#include <algorithm>
+
+#include "app/about_box.h"
+#include "app/ui_text.h"
+#include "editor/pattern_editor_dialog.h"
+#include "engine/processing_run.h"
+#include "patterns/pattern_library.h"
+#include "platform/codepage.h"
+
+// The icon lives in a static library, whose resources must be registered
+// by hand, from outside any namespace.
+static void initResources() { Q_INIT_RESOURCE(strovel); }
+
+namespace strovel {
+namespace {
+
+// The menus in both languages (resources 130 and 133; same commands).
+struct MenuTexts {
+  const char* file;
+  const char* refresh;
+  const char* save;
+  const char* saveAs;
+  const char* help;
+  const char* onlineHelp;
+  const char* syntax;
+};
+constexpr MenuTexts kRussianMenu = {"Файл",
+                                    "Обновить список шаблонов",
+                                    "Сохранить шаблон",
+                                    "Сохранить шаблон как",
+                                    "Помощь",
+                                    "On-line help",
+                                    "Показать синтаксис командной строки"};
+constexpr MenuTexts kEnglishMenu = {
+    "File", "Update pattern list", "Save pattern",          "Save pattern as",
+    "Help", "On-line help",        "Comand line parameters"};
+
+void openWithDesktopServices(const std::string& target) {
+  const QString text = toDisplayPath(target);
+  const QUrl url = text.contains(QStringLiteral("://"))
+                       ? QUrl(text)
+                       : QUrl::fromLocalFile(QFileInfo(text).absoluteFilePath());
+  QDesktopServices::openUrl(url);
+}
+
+// A run's link back to the window, for progress and the finished result.
+class WindowRunEnvironment : public RunEnvironment {
+ public:
+  WindowRunEnvironment(FileSystem& files, NoticeSink& notices, const LanguageSelector& language,
+                       std::function<void(int)> progress, int pauseMs,
+                       const std::function<void(const std::string&)>& opener)
+      : files_(files),
+        notices_(notices),
+        language_(language),
+        progress_(std::move(progress)),
+        pauseMs_(pauseMs),
+        opener_(opener) {}
+  FileSystem& files() override { return files_; }
+  NoticeSink& notices() override { return notices_; }
+  const LanguageSelector& language() override { return language_; }
+  void progress(int percent) override { progress_(percent); }
+  void resultWritten() override {
+    if (pauseMs_ > 0) QThread::msleep(static_cast<unsigned long>(pauseMs_));
+  }
+  void openResult(const std::string& path) override { opener_(path); }
+
+ private:
+  FileSystem& files_;
+  NoticeSink& notices_;
+  const LanguageSelector& language_;
+  std::function<void(int)> progress_;
+  int pauseMs_;
+  const std::function<void(const std::string&)>& opener_;
+};
+
+}  // namespace
+
+MainWindow::MainWindow(FileSystem& files, QWidget* parent)
+    : QDialog(parent), files_(files), notices_(this), opener_(openWithDesktopServices) {
+  initResources();
+  setObjectName(QStringLiteral("mainWindow"));
+  setWindowTitle(QStringLiteral("Strovel"));
+  setWindowIcon(QIcon(QStringLiteral(":/strovel.png")));
+  buildControls();
+  buildMenu();
+}
+
+void MainWindow::buildControls() {
+  auto button = [this](const char* name, const QString& caption) {
+    auto* b = new QPushButton(caption, this);
+    b->setObjectName(QString::fromLatin1(name));
+    return b;
+  };
+  exitButton_ = button("exitButton", toDisplay(text(134)));
+  patternList_ = new QComboBox(this);
+  patternList_->setObjectName(QStringLiteral("patternList"));
+  patternList_->setMinimumWidth(160);
+  editButton_ = button("editPatternButton", QStringLiteral("..."));
+  editButton_->setFixedWidth(32);
+  processButton_ = button("processButton", toDisplay(text(132)));
+  processButton_->setMinimumHeight(56);
+  newPatternButton_ = button("newPatternButton", toDisplay(text(178)));
+  newPatternButton_->setEnabled(false);
+  nameEdit_ = new QLineEdit(this);
+  nameEdit_->setObjectName(QStringLiteral("newPatternName"));
+  dosCheck_ = new QCheckBox(toDisplay(text(136)), this);
+  dosCheck_->setObjectName(QStringLiteral("dosCheck"));
+  statisticsCheck_ = new QCheckBox(toDisplay(text(138)), this);
+  statisticsCheck_->setObjectName(QStringLiteral("statisticsCheck"));
+  progress_ = new QProgressBar(this);
+  progress_->setObjectName(QStringLiteral("progress"));
+  progress_->setRange(0, 100);
+  progress_->setValue(0);
+  progress_->setFocusPolicy(Qt::NoFocus);
+
+  auto* grid = new QGridLayout(this);
+  grid->addWidget(patternList_, 0, 0);
+  grid->addWidget(editButton_, 0, 1);
+  grid->addWidget(nameEdit_, 0, 2);
+  grid->addWidget(newPatternButton_, 0, 3);
+  grid->addWidget(processButton_, 1, 0, 2, 3);
+  grid->addWidget(exitButton_, 1, 3);
+  grid->addWidget(dosCheck_, 2, 3);
+  grid->addWidget(statisticsCheck_, 3, 0, 1, 4);
+  grid->addWidget(progress_, 4, 0, 1, 4);
+  QWidget::setTabOrder(exitButton_, patternList_);
+  QWidget::setTabOrder(patternList_, editButton_);
+  QWidget::setTabOrder(editButton_, processButton_);
+  QWidget::setTabOrder(processButton_, newPatternButton_);
+  QWidget::setTabOrder(newPatternButton_, nameEdit_);
+  QWidget::setTabOrder(nameEdit_, dosCheck_);
+  QWidget::setTabOrder(dosCheck_, statisticsCheck_);
+
+  connect(exitButton_, &QPushButton::clicked, this, &MainWindow::reject);
+  connect(patternList_, &QComboBox::activated, this, &MainWindow::selectPattern);
+  connect(editButton_, &QPushButton::clicked, this, &MainWindow::editCurrentPattern);
+  connect(processButton_, &QPushButton::clicked, this, &MainWindow::chooseAndProcessFiles);
+  connect(newPatternButton_, &QPushButton::clicked, this, &MainWindow::createPattern);
+  connect(nameEdit_, &QLineEdit::textChanged, this,
+          [this](const QString& name) { newPatternButton_->setEnabled(!name.isEmpty()); });
+}
+
+void MainWindow::buildMenu() {
+  const MenuTexts& texts =
+      language_.language() == LanguageSelector::kRussian ? kRussianMenu : kEnglishMenu;
+  menuBar_ = new QMenuBar(this);
+  layout()->setMenuBar(menuBar_);
+  auto action = [this](QMenu* menu, const char* name, const char* caption, auto slot) {
+    QAction* a = menu->addAction(QString::fromUtf8(caption));
+    a->setObjectName(QString::fromLatin1(name));
+    connect(a, &QAction::triggered, this, slot);
+    return a;
+  };
+  QMenu* file = menuBar_->addMenu(QString::fromUtf8(texts.file));
+  action(file, "refreshAction", texts.refresh, &MainWindow::refreshPatternList);
+  action(file, "saveAction", texts.save, &MainWindow::savePatternCommand);
+  action(file, "saveAsAction", texts.saveAs, &MainWindow::savePatternAs);
+  QMenu* help = menuBar_->addMenu(QString::fromUtf8(texts.help));
+  action(help, "onlineHelpAction", texts.onlineHelp, &MainWindow::openOnlineHelp);
+  // F1 anywhere in the program, the editor included.
+  QAction* syntax = action(help, "syntaxAction", texts.syntax, &MainWindow::showCommandLineSyntax);
+  syntax->setShortcut(QKeySequence(Qt::Key_F1));
+  syntax->setShortcutContext(Qt::ApplicationShortcut);
+  // The About item is loaded by its own id and appears only with a text.
+  const std::string about = loadString(101);
+  if (!about.empty()) {
+    help->addSeparator();
+    QAction* a = help->addAction(toDisplay(about));
+    a->setObjectName(QStringLiteral("aboutAction"));
+    connect(a, &QAction::triggered, this, &MainWindow::showAbout);
+  }
+}
+
+void MainWindow::interactiveStart(const CommandLine& options) {
+  openResult_ = true;
+  statisticsCheck_->setChecked(true);
+  dosCheck_->setChecked(options.dosMode);
+  notices_.setSilent(options.silentMode);
+  refreshPatternList();
+  if (patternList_->count() > 0) {
+    patternList_->setCurrentIndex(0);
+    shownEntry_ = 0;
+    loadAndShow(patternList_->itemData(0).toByteArray().toStdString());
+  }
+  exitButton_->setFocus();
+}
+
+void MainWindow::refreshPatternList() {
+  std::vector<std::string> names = findPatternFiles(".");
+  std::vector<std::pair<QString, std::string>> entries;
+  for (std::string& name : names) entries.emplace_back(toDisplayPath(name), std::move(name));
+  // The list is sorted alphabetically, ignoring case.
+  std::sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) {
+    const int c = QString::compare(a.first, b.first, Qt::CaseInsensitive);
+    return c != 0 ? c < 0 : a.second < b.second;
+  });
+  patternList_->clear();
+  for (const auto& [shown, name] : entries)
+    patternList_->addItem(shown, QByteArray(name.data(), static_cast<qsizetype>(name.size())));
+  patternList_->setCurrentIndex(-1);
+  shownEntry_ = -1;
+  processButton_->setEnabled(!entries.empty());
+  if (entries.empty()) notices_.notify({162, {}});
+}
+
+void MainWindow::selectPattern(int index) {
+  if (index < 0) return;
+  if (!settleUnsavedChanges()) {
+    patternList_->setCurrentIndex(shownEntry_);
+    return;
+  }
+  shownEntry_ = index;
+  loadAndShow(patternList_->itemData(index).toByteArray().toStdString());
+}
+
+bool MainWindow::loadAndShow(const std::string& path) {
+  if (!loadPattern(pattern_, path, files_, notices_)) return false;
+  setWindowTitle(toDisplay(patternCaption(path, ansiIsUtf8())));
+  return true;
+}
+
+void MainWindow::editCurrentPattern() {
+  if (patternList_->currentIndex() < 0) return;
+  PatternEditorDialog editor(pattern_.rules, false, this);
+  if (editor.exec() != QDialog::Accepted) return;
+  pattern_.rules = editor.rules();
+  pattern_.patternModified = true;
+}
+
+void MainWindow::createPattern() {
+  if (!settleUnsavedChanges()) return;
+  const std::string name = fromDisplayPath(nameEdit_->text()) + kPatternExtension;
+  if (files_.canRead(name) && askOkCancel(this, text(168)) != QMessageBox::Ok) return;
+  PatternEditorDialog editor(RuleList{}, true, this);
+  if (editor.exec() != QDialog::Accepted) return;
+  pattern_.rules = editor.rules();
+  savePattern(pattern_, name, files_, notices_);
+  refreshPatternList();
+  if (patternList_->count() == 1) {
+    patternList_->setCurrentIndex(0);
+    shownEntry_ = 0;
+    loadAndShow(patternList_->itemData(0).toByteArray().toStdString());
+  } else {
+    loadAndShow(name);
+  }
+}
+
+void MainWindow::savePatternCommand() {
+  if (!pattern_.currentPatternPath.empty())
+    savePattern(pattern_, pattern_.currentPatternPath, files_, notices_);
+}
+
+void MainWindow::savePatternAs() {
+  const QString chosen =
+      QFileDialog::getSaveFileName(this, toDisplay(text(172)), QString(), dialogFilter(text(170)));
+  if (chosen.isEmpty()) return;
+  QDir::setCurrent(QFileInfo(chosen).absolutePath());
+  const std::string chosenPath = fromDisplayPath(chosen);
+  const std::string path = withPatternExtension(chosenPath);
+  // The dialog asked about the name it returned; the extension may name another file.
+  if (path != chosenPath && files_.canRead(path) && askOkCancel(this, text(168)) != QMessageBox::Ok)
+    return;
+  savePattern(pattern_, path, files_, notices_);
+  refreshPatternList();
+}
+
+void MainWindow::chooseAndProcessFiles() {
+  const QStringList chosen =
+      QFileDialog::getOpenFileNames(this, toDisplay(text(172)), QString(), dialogFilter(text(142)));
+  if (chosen.isEmpty()) return;
+  // As after any file dialog: results with a relative name land beside the inputs.
+  QDir::setCurrent(QFileInfo(chosen.first()).absolutePath());
+  RunOptions options;
+  options.dosMode = dosCheck_->isChecked();
+  options.statistics = statisticsCheck_->isChecked();
+  options.openResult = openResult_;
+  options.outputNameTemplate = outputNameTemplate_;
+  WindowRunEnvironment environment(
+      files_, notices_, language_, [this](int percent) { setProgress(percent); }, finishPauseMs_,
+      opener_);
+  int runNumber = 1;
+  for (const QString& path : chosen)
+    processFile(pattern_.rules, fromDisplayPath(path), runNumber++, options, environment,
+                statisticsLines_);
+}
+
+void MainWindow::setProgress(int percent) {
+  // Repaint only when what the bar shows changes: a run over a million
+  // lines reports far more often than the bar can change.
+  if (progress_->value() == percent) return;
+  progress_->setValue(percent);
+  progress_->repaint();
+}
+
+void MainWindow::openOnlineHelp() { opener_(text(176)); }
+
+void MainWindow::showCommandLineSyntax() { showSyntaxMessage(this); }
+
+void MainWindow::showAbout() {
+  AboutBox about(this);
+  about.exec();
+}
+
+bool MainWindow::settleUnsavedChanges() {
+  if (!pattern_.patternModified) return true;
+  const std::string question = formatText(text(174), {pattern_.currentPatternPath});
+  switch (askYesNoCancel(this, question)) {
+    case QMessageBox::Yes:
+      return savePattern(pattern_, pattern_.currentPatternPath, files_, notices_);
+    case QMessageBox::No:
+      return true;
+    default:
+      return false;
+  }
+}
+
+void MainWindow::reject() {
+  if (settleUnsavedChanges()) QDialog::reject();
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+  event->ignore();
+  reject();
+}
+
+void MainWindow::keyPressEvent(QKeyEvent* event) {
+  const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+  if (enter && !qobject_cast<QPushButton*>(focusWidget())) {
+    accept();  // closes without the question, as OK does
+    return;
+  }
+  QDialog::keyPressEvent(event);
+}
+
+}  // namespace strovel

@@ -1,0 +1,97 @@
+// MainWindow: the program's one window. It holds the current pattern and
+// the run settings, and wires the controls and menus to the work, which
+// lives elsewhere: pattern files and the library in patterns/, the
+// processing run in engine/, the editor in editor/. Widgets carry object
+// names so that tests find and drive them.
+#pragma once
+
+#include <QDialog>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/catalogue/catalogue.h"
+#include "app/command_line.h"
+#include "app/message_boxes.h"
+#include "patterns/pattern_file.h"
+#include "platform/file_system.h"
+
+class QCheckBox;
+class QComboBox;
+class QLineEdit;
+class QMenuBar;
+class QProgressBar;
+class QPushButton;
+
+namespace strovel {
+
+class MainWindow : public QDialog {
+  Q_OBJECT
+
+ public:
+  explicit MainWindow(FileSystem& files = diskFileSystem(), QWidget* parent = nullptr);
+
+  // The interactive start: options from the command line, the pattern list
+  // filled and its first entry loaded.
+  void interactiveStart(const CommandLine& options);
+
+  // The commands, as the controls and menus run them.
+  void refreshPatternList();
+  void selectPattern(int index);
+  void editCurrentPattern();
+  void createPattern();
+  void savePatternCommand();
+  void savePatternAs();
+  void chooseAndProcessFiles();
+  void openOnlineHelp();
+  void showCommandLineSyntax();
+  void showAbout();
+
+  const PatternState& pattern() const { return pattern_; }
+  const std::vector<std::string>& statisticsLines() const { return statisticsLines_; }
+  // Where results and the help page go (the desktop by default).
+  void setOpener(std::function<void(const std::string&)> opener) { opener_ = std::move(opener); }
+  // The pause after each result is written, so that the full progress bar
+  // can be seen; 500 ms by default.
+  void setFinishPause(int milliseconds) { finishPauseMs_ = milliseconds; }
+
+  void reject() override;  // Exit, Escape: the closing check
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+
+ private:
+  void buildControls();
+  void buildMenu();
+  // Asks about unsaved changes; false when the user cancelled or the save
+  // they asked for failed, so the pending command must not go on.
+  bool settleUnsavedChanges();
+  bool loadAndShow(const std::string& path);
+  void setProgress(int percent);
+  std::string text(int russianId) const { return localizedString(language_, russianId); }
+
+  FileSystem& files_;
+  LanguageSelector language_;
+  MessageBoxNotices notices_;
+  PatternState pattern_;
+  std::vector<std::string> statisticsLines_;
+  std::string outputNameTemplate_ = "res_%d.txt";
+  bool openResult_ = false;
+  int shownEntry_ = -1;  // the list entry whose pattern was chosen last
+  int finishPauseMs_ = 500;
+  std::function<void(const std::string&)> opener_;
+
+  QMenuBar* menuBar_ = nullptr;
+  QComboBox* patternList_ = nullptr;
+  QPushButton* editButton_ = nullptr;
+  QPushButton* processButton_ = nullptr;
+  QPushButton* newPatternButton_ = nullptr;
+  QLineEdit* nameEdit_ = nullptr;
+  QPushButton* exitButton_ = nullptr;
+  QCheckBox* dosCheck_ = nullptr;
+  QCheckBox* statisticsCheck_ = nullptr;
+  QProgressBar* progress_ = nullptr;
+};
+
+}  // namespace strovel

@@ -1,0 +1,373 @@
+// The pattern editor's widgets and their wiring. The rules, the selection and
+// every rule-level decision live in PatternEditorModel; this file keeps the
+// rule list box in step with the model, shows the selected rule in the edits
+// and hands the user's typing to the model. The dialog writes the edits
+// itself only under the filling_ flag (or through calls that raise no
+// edited signal), so opening and pressing OK hands back every rule byte for
+// byte, whether or not its texts are valid in the code page.
+#include "editor/pattern_editor_dialog.h"
+
+#include <QComboBox>
+#include <QEvent>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRegularExpressionValidator>
+#include <QShortcut>
+#include <QSignalBlocker>
+#include <QTextDocument>
+#include <QVBoxLayout>
+#include <initializer_list>
+
+#include "app/message_boxes.h"
+#include "app/ui_text.h"
+
+namespace strovel {
+namespace {
+
+// Catalogue ids (Russian) of the dialog's captions.
+constexpr int kTitleId = 180;
+constexpr int kDeleteId = 114;
+constexpr int kAddId = 116;
+constexpr int kInsertId = 118;
+constexpr int kPattern1Id = 120;
+constexpr int kPattern2Id = 122;
+constexpr int kPattern3Id = 124;
+constexpr int kFromStartId = 126;
+constexpr int kAfterPattern1Id = 128;
+constexpr int kCancelId = 130;
+
+// The action names are long; the drop-down list is at least this wide.
+constexpr int kDroppedWidth = 390;
+
+// The edit's text with LF line breaks. The document's raw text is used
+// because toPlainText() also turns no-break spaces into blanks.
+QString plainText(const QPlainTextEdit& edit) {
+  QString text = edit.document()->toRawText();
+  text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+  text.replace(QChar::LineSeparator, QLatin1Char('\n'));
+  return text;
+}
+
+template <class Widget>
+Widget* named(Widget* widget, const char* name) {
+  widget->setObjectName(QLatin1String(name));
+  return widget;
+}
+
+bool isEnterKey(const QKeyEvent& key) {
+  return key.key() == Qt::Key_Return || key.key() == Qt::Key_Enter;
+}
+
+}  // namespace
+
+// A new pattern always starts without rules, whatever the caller passes.
+PatternEditorDialog::PatternEditorDialog(const RuleList& rules, bool isNewPattern, QWidget* parent)
+    : QDialog(parent), model_(isNewPattern ? RuleList{} : rules) {
+  setObjectName(QStringLiteral("patternEditor"));
+  createControls();
+  arrangeControls();
+  setCaptions();
+  connectControls();
+  // F1 shows the command-line syntax here too (the window's own F1 is
+  // blocked while this dialog is modal).
+  connect(new QShortcut(QKeySequence(Qt::Key_F1), this), &QShortcut::activated, this,
+          [this] { showSyntaxMessage(this); });
+  for (int position = 0; position < kActionPositions; ++position) {
+    actionType_->addItem(actionName(actionTypeAt(position)));
+  }
+  if (isNewPattern) {
+    actionType_->setCurrentIndex(0);
+  } else {
+    fillRuleList();
+  }
+}
+
+PatternEditorDialog::~PatternEditorDialog() = default;
+
+// Created in the tab order of the editor: OK, Cancel, the action box, the
+// rule list with its buttons, the edits.
+void PatternEditorDialog::createControls() {
+  okButton_ = named(new QPushButton(QStringLiteral("OK"), this), "okButton");
+  okButton_->setDefault(true);
+  cancelButton_ = named(new QPushButton(this), "cancelButton");
+  actionType_ = named(new QComboBox(this), "actionType");
+  actionType_->view()->setMinimumWidth(kDroppedWidth);
+  ruleList_ = named(new QListWidget(this), "ruleList");
+  ruleList_->setSelectionMode(QAbstractItemView::SingleSelection);
+  deleteButton_ = named(new QPushButton(this), "deleteButton");
+  addButton_ = named(new QPushButton(this), "addButton");
+  pattern1Edit_ = named(new QPlainTextEdit(this), "pattern1Edit");
+  pattern2Edit_ = named(new QPlainTextEdit(this), "pattern2Edit");
+  pattern3Edit_ = named(new QLineEdit(this), "pattern3Edit");
+  insertButton_ = named(new QPushButton(this), "insertButton");
+  fromStartEdit_ = named(new QLineEdit(this), "locationFromStartEdit");
+  afterPattern1Edit_ = named(new QLineEdit(this), "locationAfterPattern1Edit");
+  fromStartLabel_ = named(new QLabel(this), "locationFromStartLabel");
+  afterPattern1Label_ = named(new QLabel(this), "locationAfterPattern1Label");
+  pattern1Label_ = new QLabel(this);
+  pattern2Label_ = new QLabel(this);
+  pattern3Label_ = new QLabel(this);
+
+  for (QPlainTextEdit* edit : {pattern1Edit_, pattern2Edit_}) {
+    edit->setTabChangesFocus(true);
+    edit->installEventFilter(this);
+  }
+  for (QLineEdit* edit : {fromStartEdit_, afterPattern1Edit_}) {
+    edit->setValidator(
+        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), edit));
+    edit->setAlignment(Qt::AlignCenter);
+    edit->setMaximumWidth(fontMetrics().horizontalAdvance(QLatin1Char('0')) * 8);
+  }
+  // Nothing can be edited until a rule is shown.
+  for (QWidget* control :
+       std::initializer_list<QWidget*>{deleteButton_, insertButton_, pattern1Edit_, pattern2Edit_,
+                                       pattern3Edit_, fromStartEdit_, afterPattern1Edit_}) {
+    control->setEnabled(false);
+  }
+}
+
+// The rule list with its buttons on the left, the action box and the edits
+// of the selected rule on the right.
+void PatternEditorDialog::arrangeControls() {
+  auto* listButtons = new QHBoxLayout;
+  listButtons->addWidget(deleteButton_);
+  listButtons->addWidget(addButton_);
+  auto* dialogButtons = new QHBoxLayout;
+  dialogButtons->addWidget(okButton_);
+  dialogButtons->addWidget(cancelButton_);
+  auto* left = new QVBoxLayout;
+  left->addLayout(listButtons);
+  left->addWidget(ruleList_, 1);
+  left->addLayout(dialogButtons);
+
+  auto* insertRow = new QHBoxLayout;
+  insertRow->addWidget(insertButton_);
+  insertRow->addStretch(1);
+  const auto labelRow = [](QLabel* label, QLineEdit* number, QLabel* numberLabel) {
+    // The row keeps its height while the number edit is hidden.
+    label->setMinimumHeight(number->sizeHint().height());
+    auto* row = new QHBoxLayout;
+    row->addWidget(label);
+    row->addWidget(number);
+    row->addWidget(numberLabel, 1);
+    return row;
+  };
+  auto* right = new QVBoxLayout;
+  right->addWidget(actionType_);
+  right->addLayout(insertRow);
+  right->addLayout(labelRow(pattern1Label_, fromStartEdit_, fromStartLabel_));
+  right->addWidget(pattern1Edit_, 1);
+  right->addLayout(labelRow(pattern2Label_, afterPattern1Edit_, afterPattern1Label_));
+  right->addWidget(pattern2Edit_, 1);
+  right->addWidget(pattern3Label_);
+  right->addWidget(pattern3Edit_);
+
+  auto* layout = new QHBoxLayout(this);
+  layout->addLayout(left, 1);
+  layout->addLayout(right, 2);
+  resize(760, 360);
+}
+
+void PatternEditorDialog::setCaptions() {
+  setWindowTitle(caption(kTitleId));
+  deleteButton_->setText(caption(kDeleteId));
+  addButton_->setText(caption(kAddId));
+  insertButton_->setText(caption(kInsertId));
+  pattern1Label_->setText(caption(kPattern1Id));
+  pattern2Label_->setText(caption(kPattern2Id));
+  pattern3Label_->setText(caption(kPattern3Id));
+  fromStartLabel_->setText(caption(kFromStartId));
+  afterPattern1Label_->setText(caption(kAfterPattern1Id));
+  cancelButton_->setText(caption(kCancelId));
+}
+
+void PatternEditorDialog::connectControls() {
+  connect(addButton_, &QPushButton::clicked, this, &PatternEditorDialog::addRule);
+  connect(insertButton_, &QPushButton::clicked, this, &PatternEditorDialog::insertRule);
+  connect(deleteButton_, &QPushButton::clicked, this, &PatternEditorDialog::deleteRule);
+  connect(okButton_, &QPushButton::clicked, this, &QDialog::accept);
+  connect(cancelButton_, &QPushButton::clicked, this, &QDialog::reject);
+  connect(ruleList_, &QListWidget::itemSelectionChanged, this,
+          &PatternEditorDialog::followListSelection);
+  connect(pattern1Edit_, &QPlainTextEdit::textChanged, this,
+          [this] { storePatternText(RuleField::Pattern1, plainText(*pattern1Edit_)); });
+  connect(pattern2Edit_, &QPlainTextEdit::textChanged, this,
+          [this] { storePatternText(RuleField::Pattern2, plainText(*pattern2Edit_)); });
+  connect(pattern3Edit_, &QLineEdit::textEdited, this,
+          [this](const QString& text) { storePatternText(RuleField::Pattern3, text); });
+  connect(fromStartEdit_, &QLineEdit::textEdited, this,
+          [this](const QString& text) { storeLocation(LocationField::FromStart, text); });
+  connect(afterPattern1Edit_, &QLineEdit::textEdited, this,
+          [this](const QString& text) { storeLocation(LocationField::AfterPattern1, text); });
+}
+
+// An existing pattern opens with its first rule selected and the action box
+// at that rule's action (none when no position carries it).
+void PatternEditorDialog::fillRuleList() {
+  const RuleList& rules = model_.rules();
+  if (rules.empty()) {
+    actionType_->setCurrentIndex(-1);
+    return;
+  }
+  for (const Rule& rule : rules) ruleList_->addItem(actionName(rule.ActionType));
+  model_.select(0);
+  selectListEntry(0);
+  actionType_->setCurrentIndex(positionOfAction(rules.at(0).ActionType));
+  showSelectedRule();
+}
+
+void PatternEditorDialog::addRule() {
+  const std::int32_t actionType = chosenActionType();
+  const std::size_t index = model_.addRule(actionType);
+  {
+    const QSignalBlocker quiet(ruleList_);
+    ruleList_->addItem(actionName(actionType));
+  }
+  selectListEntry(index);
+  showSelectedRule();
+}
+
+void PatternEditorDialog::insertRule() {
+  if (!model_.selected()) return;
+  const std::int32_t actionType = chosenActionType();
+  const std::optional<std::size_t> index = model_.insertRule(actionType);
+  {
+    const QSignalBlocker quiet(ruleList_);
+    ruleList_->insertItem(static_cast<int>(*index), actionName(actionType));
+  }
+  selectListEntry(index);
+  showSelectedRule();
+}
+
+void PatternEditorDialog::deleteRule() {
+  const std::optional<std::size_t> index = model_.selected();
+  if (!index) return;
+  model_.deleteRule();
+  {
+    const QSignalBlocker quiet(ruleList_);
+    delete ruleList_->takeItem(static_cast<int>(*index));
+  }
+  selectListEntry(model_.selected());
+  showSelectedRule();
+}
+
+// The user changed the list's selection (a Ctrl+click can even clear it).
+void PatternEditorDialog::followListSelection() {
+  const QModelIndexList rows = ruleList_->selectionModel()->selectedRows();
+  std::optional<std::size_t> row;
+  if (!rows.isEmpty()) row = static_cast<std::size_t>(rows.first().row());
+  model_.select(row);
+  showSelectedRule();
+}
+
+void PatternEditorDialog::showSelectedRule() {
+  const std::optional<std::size_t> index = model_.selected();
+  if (!index) {
+    showNoRule();
+    return;
+  }
+  deleteButton_->setEnabled(true);
+  insertButton_->setEnabled(true);
+  const Rule& rule = model_.rules().at(*index);
+  // A code that names no action leaves every control as it stands.
+  if (const std::optional<ControlStates> states = controlStatesFor(rule.ActionType)) {
+    applyControlStates(*states);
+  }
+  fillEdits(rule);
+}
+
+// With no rule selected the edits are emptied and locked, so nothing typed
+// can reach a rule.
+void PatternEditorDialog::showNoRule() {
+  filling_ = true;
+  pattern1Edit_->clear();
+  pattern2Edit_->clear();
+  filling_ = false;
+  for (QLineEdit* edit : {pattern3Edit_, fromStartEdit_, afterPattern1Edit_}) edit->clear();
+  for (QWidget* edit : std::initializer_list<QWidget*>{pattern1Edit_, pattern2Edit_, pattern3Edit_,
+                                                       fromStartEdit_, afterPattern1Edit_}) {
+    edit->setEnabled(false);
+  }
+}
+
+void PatternEditorDialog::applyControlStates(const ControlStates& states) {
+  pattern1Edit_->setEnabled(true);
+  pattern2Edit_->setEnabled(states.pattern2Enabled);
+  pattern3Edit_->setEnabled(states.pattern3Enabled);
+  for (QLineEdit* number : {fromStartEdit_, afterPattern1Edit_}) {
+    number->setVisible(states.numbersShown);
+    number->setEnabled(states.numbersShown);
+  }
+  afterPattern1Label_->setVisible(states.numbersShown);
+  fromStartLabel_->setVisible(states.numbersShown);
+}
+
+// Disabled and hidden edits get the rule's values too. setText() raises no
+// textEdited, and the flag stops the multi-line edits' textChanged, so
+// showing a rule never writes into it.
+void PatternEditorDialog::fillEdits(const Rule& rule) {
+  filling_ = true;
+  pattern1Edit_->setPlainText(toDisplay(rule.Pattern1));
+  pattern2Edit_->setPlainText(toDisplay(rule.Pattern2));
+  filling_ = false;
+  pattern3Edit_->setText(toDisplay(rule.Pattern3));
+  fromStartEdit_->setText(QString::number(rule.LocationFromStart));
+  afterPattern1Edit_->setText(QString::number(rule.LocationAfterPattern1));
+}
+
+void PatternEditorDialog::storePatternText(RuleField field, const QString& text) {
+  if (filling_) return;
+  model_.storePatternText(field, fromDisplay(text));
+}
+
+void PatternEditorDialog::storeLocation(LocationField field, const QString& text) {
+  model_.storeLocation(field, fromDisplay(text));
+}
+
+bool PatternEditorDialog::eventFilter(QObject* watched, QEvent* event) {
+  const bool multiLineEdit = watched == pattern1Edit_ || watched == pattern2Edit_;
+  if (!multiLineEdit || event->type() != QEvent::KeyPress) {
+    return QDialog::eventFilter(watched, event);
+  }
+  const auto& key = static_cast<const QKeyEvent&>(*event);
+  if (!isEnterKey(key)) return false;
+  if (key.modifiers() & Qt::ControlModifier) {
+    static_cast<QPlainTextEdit*>(watched)->insertPlainText(QStringLiteral("\n"));
+  } else {
+    okButton_->click();
+  }
+  return true;
+}
+
+// The action for a new rule. An action box left without a selection falls
+// back to its first position, selected so the user sees what was used.
+std::int32_t PatternEditorDialog::chosenActionType() {
+  if (actionType_->currentIndex() < 0) actionType_->setCurrentIndex(0);
+  return actionTypeAt(actionType_->currentIndex());
+}
+
+QString PatternEditorDialog::caption(int russianId) const {
+  return toDisplay(localizedString(language_, russianId));
+}
+
+// The list entry of a rule: its action's name, empty for an unknown code.
+QString PatternEditorDialog::actionName(std::int32_t actionType) const {
+  const int id = actionNameId(actionType);
+  return id == 0 ? QString() : caption(id);
+}
+
+void PatternEditorDialog::selectListEntry(std::optional<std::size_t> index) {
+  const QSignalBlocker quiet(ruleList_);
+  if (index) {
+    ruleList_->setCurrentRow(static_cast<int>(*index));
+  } else {
+    ruleList_->clearSelection();
+  }
+}
+
+}  // namespace strovel

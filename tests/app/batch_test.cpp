@@ -111,19 +111,19 @@ TEST_F(Batch, FailuresGiveTheirStatusAndStderrLines) {
     int status;
     std::string err, result;
   } cases[] = {
-      {{"in_file=nope.txt", "templet=p.shbl"}, 1, line(164, "nope.txt")},
-      {{"in_file=folder", "templet=p.shbl"}, 1, line(164, "folder")},
+      {{"in_file=nope.txt", "templet=p.shbl"}, 1, line(164, "nope.txt"), ""},
+      {{"in_file=folder", "templet=p.shbl"}, 1, line(164, "folder"), ""},
       // The input comes out unchanged.
       {{"in_file=in.txt", "templet=no.shbl"}, 1, line(164, "no.shbl"), "a\r\nb"},
-      {{"in_file=in.txt"}, 2, line(140)},
-      {{"in_file=in.txt", "out_file=o.txt"}, 2, line(140)},
-      {{"+silent", "in_file=nope.txt", "templet=no.shbl"}, 1, ""},
-      {{"+silent", "in_file=in.txt"}, 2, ""},
-      {{"in_file=in.txt", "out_file=no/r.txt", "templet=p.shbl"}, 1, line(160, "no/r.txt")},
+      {{"in_file=in.txt"}, 2, line(140), ""},
+      {{"in_file=in.txt", "out_file=o.txt"}, 2, line(140), ""},
+      {{"+silent", "in_file=nope.txt", "templet=no.shbl"}, 1, "", ""},
+      {{"+silent", "in_file=in.txt"}, 2, "", ""},
+      {{"in_file=in.txt", "out_file=no/r.txt", "templet=p.shbl"}, 1, line(160, "no/r.txt"), ""},
       // The rules after the unknown one still run.
       {{"in_file=in.txt", "templet=odd.shbl"}, 1, line(158), "c\r\nb"},
       // Options out of order make no batch run, and there is no display.
-      {{"+dos", "+open", "in_file=in.txt", "templet=p.shbl"}, 2, noDisplay},
+      {{"+dos", "+open", "in_file=in.txt", "templet=p.shbl"}, 2, noDisplay, ""},
   };
   pattern("p.shbl", {});
   pattern("odd.shbl", {Rule{"a", "", "b", 9, 1, 1}, Rule{"a", "", "c", Replace, 1, 1}});

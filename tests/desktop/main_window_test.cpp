@@ -181,12 +181,16 @@ TEST_F(MainWindowTest, ProcessesChosenFilesAndAnswersTheHelpCommands) {
   answers.answerMessage();
   window->findChild<QAction*>("syntaxAction")->trigger();
   answers.answerMessage();
+  // Shortcuts reach only the active window; activation may lag behind a
+  // closed message box.
   QApplication::setActiveWindow(window.get());
+  ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
   QTest::keyClick(child<QComboBox>(*window, "patternList"), Qt::Key_F1);
   // In the editor too; the message box comes up while the editor is open.
   answers.then([this](QWidget* editor) {
     answers.answerMessage();
     QApplication::setActiveWindow(editor);
+    EXPECT_TRUE(QTest::qWaitForWindowActive(editor));
     QTest::keyClick(editor, Qt::Key_F1);
     qobject_cast<QDialog*>(editor)->reject();
   });

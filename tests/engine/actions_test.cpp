@@ -26,46 +26,64 @@ struct Case {
 
 void PrintTo(const Case& c, std::ostream* os) { *os << c.name; }
 
-class ReplaceCase : public testing::TestWithParam<Case> {};
-TEST_P(ReplaceCase, GivesTextAndCount) {
-  std::string text = GetParam().text;
-  EXPECT_EQ(replaceText(text, GetParam().rule), GetParam().count);
-  EXPECT_EQ(text, GetParam().expected);
+// The rows of one action's table, each rule given that action.
+testing::internal::ParamGenerator<Case> forAction(std::int32_t action, std::vector<Case> cases) {
+  for (Case& c : cases) c.rule.ActionType = action;
+  return testing::ValuesIn(cases);
 }
-INSTANTIATE_TEST_SUITE_P(
-    Replace, ReplaceCase,
-    testing::Values(Case{"every occurrence", "aXa\nYa", rule("a", "b"), "bXb\nYb", 3},
-                    Case{"occurrences never overlap", "aaa", rule("aa", "b"), "ba", 1},
-                    Case{"inserted text is not searched again", "aXa", rule("a", "aa"), "aaXaa", 2},
-                    Case{"LF removed joins lines", "a\nb\nc", rule("\n", ""), "abc", 2},
-                    Case{"across a line break", "x\ny x\nz", rule("x\ny", "Q"), "Q x\nz", 1},
-                    Case{"line breaks unified even without a match", "a\r\nb\rc\r\r\n",
-                         rule("zz", "y"), "a\nb\nc\n\n", 0},
-                    Case{"empty Pattern1 changes nothing else", "a\rb", rule("", "y"), "a\nb", 0},
-                    Case{"goes on past zero bytes", std::string("a\0a", 3), rule("a", "b"),
-                         std::string("b\0b", 3), 2},
-                    Case{"empty Pattern2 deletes", "abcabc", rule("b", ""), "acac", 2}));
 
-class KeepCase : public testing::TestWithParam<Case> {};
-TEST_P(KeepCase, GivesTextAndCount) {
+std::uint64_t apply(std::string& text, const Rule& rule) {
+  switch (rule.ActionType) {
+    case Replace:
+      return replaceText(text, rule);
+    case KeepLinesWith:
+      return keepLinesWith(text, rule, {});
+    case DeleteLinesWith:
+      return deleteLinesWith(text, rule, {});
+    case ReplaceBetween:
+      return replaceBetween(text, rule, {});
+    default:
+      return replaceBetweenInFile(text, rule);
+  }
+}
+
+class ActionCase : public testing::TestWithParam<Case> {};
+TEST_P(ActionCase, GivesTextAndCount) {
   std::string text = GetParam().text;
-  EXPECT_EQ(keepLinesWith(text, GetParam().rule, {}), GetParam().count);
+  EXPECT_EQ(apply(text, GetParam().rule), GetParam().count);
   EXPECT_EQ(text, GetParam().expected);
 }
+
 INSTANTIATE_TEST_SUITE_P(
-    KeepLinesWith, KeepCase,
-    testing::Values(
-        Case{"kept later line carries its LF", "a\nb\nc", rule("b", ""), "\nb", 1},
-        Case{"stops when nothing is left", "abc\nx", rule("c", ""), "abc", 1},
-        Case{"empty Pattern1 keeps every segment", "a\nb\n", rule("", ""), "a\nb\n", 3},
-        Case{"final empty segment dropped", "a\na\n", rule("a", ""), "a\na", 2},
-        Case{"Pattern1 with LF matches the next line's start", "x\nab\ncd", rule("\nc", ""), "\ncd",
-             1},
-        Case{"lone CRs end lines after the last LF", "a\nb\rc\rb", rule("b", ""), "\nb\rb", 2},
-        Case{"lone CR before a LF is not a line end", "ab\rc\nd", rule("c", ""), "ab\rc", 1},
-        Case{"text starting with LF: first segment spans two lines", "\nab\ncd", rule("a", ""),
-             "\nab", 1},
-        Case{"empty text", "", rule("", ""), "", 0}));
+    Replace, ActionCase,
+    forAction(Replace,
+              {Case{"every occurrence", "aXa\nYa", rule("a", "b"), "bXb\nYb", 3},
+               Case{"occurrences never overlap", "aaa", rule("aa", "b"), "ba", 1},
+               Case{"inserted text is not searched again", "aXa", rule("a", "aa"), "aaXaa", 2},
+               Case{"LF removed joins lines", "a\nb\nc", rule("\n", ""), "abc", 2},
+               Case{"across a line break", "x\ny x\nz", rule("x\ny", "Q"), "Q x\nz", 1},
+               Case{"line breaks unified even without a match", "a\r\nb\rc\r\r\n", rule("zz", "y"),
+                    "a\nb\nc\n\n", 0},
+               Case{"empty Pattern1 changes nothing else", "a\rb", rule("", "y"), "a\nb", 0},
+               Case{"goes on past zero bytes", std::string("a\0a", 3), rule("a", "b"),
+                    std::string("b\0b", 3), 2},
+               Case{"empty Pattern2 deletes", "abcabc", rule("b", ""), "acac", 2}}));
+
+INSTANTIATE_TEST_SUITE_P(
+    KeepLinesWith, ActionCase,
+    forAction(KeepLinesWith,
+              {Case{"kept later line carries its LF", "a\nb\nc", rule("b", ""), "\nb", 1},
+               Case{"stops when nothing is left", "abc\nx", rule("c", ""), "abc", 1},
+               Case{"empty Pattern1 keeps every segment", "a\nb\n", rule("", ""), "a\nb\n", 3},
+               Case{"final empty segment dropped", "a\na\n", rule("a", ""), "a\na", 2},
+               Case{"Pattern1 with LF matches the next line's start", "x\nab\ncd", rule("\nc", ""),
+                    "\ncd", 1},
+               Case{"lone CRs end lines after the last LF", "a\nb\rc\rb", rule("b", ""), "\nb\rb",
+                    2},
+               Case{"lone CR before a LF is not a line end", "ab\rc\nd", rule("c", ""), "ab\rc", 1},
+               Case{"text starting with LF: first segment spans two lines", "\nab\ncd",
+                    rule("a", ""), "\nab", 1},
+               Case{"empty text", "", rule("", ""), "", 0}}));
 
 TEST(KeepLinesWith, SkipAheadIsNotTakenPastTheOccurrence) {
   // The first line is one byte long; the only occurrence lies at 5150 inside
@@ -90,67 +108,52 @@ TEST(KeepLinesWith, SkipAheadDropsTheLinesItPassesOver) {
   EXPECT_EQ(text, "\nhit");
 }
 
-class DeleteCase : public testing::TestWithParam<Case> {};
-TEST_P(DeleteCase, GivesTextAndCount) {
-  std::string text = GetParam().text;
-  EXPECT_EQ(deleteLinesWith(text, GetParam().rule, {}), GetParam().count);
-  EXPECT_EQ(text, GetParam().expected);
-}
 INSTANTIATE_TEST_SUITE_P(
-    DeleteLinesWith, DeleteCase,
-    testing::Values(Case{"first line dropped", "a\nb\nc", rule("a", ""), "\nb\nc", 1},
-                    Case{"empty Pattern1 removes everything", "a\nb\n", rule("", ""), "", 3},
-                    Case{"final empty segment kept", "a\nb\n", rule("a", ""), "\nb\n", 1},
-                    Case{"lone CR lines", "xa\rb\ra", rule("a", ""), "\rb", 2},
-                    Case{"zero bytes are ordinary", std::string("a\0b\nc", 5), rule("b", ""), "\nc",
-                         1}));
+    DeleteLinesWith, ActionCase,
+    forAction(DeleteLinesWith,
+              {Case{"first line dropped", "a\nb\nc", rule("a", ""), "\nb\nc", 1},
+               Case{"empty Pattern1 removes everything", "a\nb\n", rule("", ""), "", 3},
+               Case{"final empty segment kept", "a\nb\n", rule("a", ""), "\nb\n", 1},
+               Case{"lone CR lines", "xa\rb\ra", rule("a", ""), "\rb", 2},
+               Case{"zero bytes are ordinary", std::string("a\0b\nc", 5), rule("b", ""), "\nc",
+                    1}}));
 
-class BetweenCase : public testing::TestWithParam<Case> {};
-TEST_P(BetweenCase, GivesTextAndCount) {
-  std::string text = GetParam().text;
-  EXPECT_EQ(replaceBetween(text, GetParam().rule, {}), GetParam().count);
-  EXPECT_EQ(text, GetParam().expected);
-}
 INSTANTIATE_TEST_SUITE_P(
-    ReplaceBetween, BetweenCase,
-    testing::Values(
-        Case{"first element of each line", "x[a]y\nz[b]w[c]v", rule("[", "]", "<>"),
-             "x<>y\nz<>w[c]v", 2},
-        Case{"second left marker", "x[a]y\nz[b]w[c]v", rule("[", "]", "<>", 2), "x[a]y\nz[b]w<>v",
-             1},
-        Case{"second right marker", "x[a]b]c", rule("[", "]", "<>", 1, 2), "x<>c", 1},
-        Case{"adjacent markers not seen", "x[]y", rule("[", "]", "<>"), "x[]y", 0},
-        Case{"marker at position 0 of the first line not found", "[a]b\n[a]b", rule("[", "]", "<>"),
-             "[a]b\n<>b", 1},
-        Case{"empty Pattern2 runs to the line end", "a[bc\nd", rule("[", "", "<>"), "a<>\nd", 1},
-        Case{"empty Pattern3 deletes", "x[a]y", rule("[", "]", ""), "xy", 1},
-        Case{"right side not searched", "x[abc", rule("[", "]", "<>", 1, 0), "x<>bc", 1},
-        Case{"left side not searched", "q\nab]c", rule("[", "]", "<>", 0), "q<>c", 1},
-        Case{"empty Pattern1 in the first line", "ab]c", rule("", "]", "<>"), "<>c", 1},
-        Case{"empty Pattern1 joins a later line to the one before", "q\nab]c", rule("", "]", "<>"),
-             "q<>c", 1},
-        Case{"overlapping left markers are counted", "q\naaaa-]", rule("aa", "]", "<>", 3),
-             "q\naa<>", 1},
-        Case{"inserted line breaks are not walked again", "a[x]\nb[y]", rule("[", "]", "[\n[z]"),
-             "a[\n[z]\nb[\n[z]", 2}));
+    ReplaceBetween, ActionCase,
+    forAction(ReplaceBetween,
+              {Case{"first element of each line", "x[a]y\nz[b]w[c]v", rule("[", "]", "<>"),
+                    "x<>y\nz<>w[c]v", 2},
+               Case{"second left marker", "x[a]y\nz[b]w[c]v", rule("[", "]", "<>", 2),
+                    "x[a]y\nz[b]w<>v", 1},
+               Case{"second right marker", "x[a]b]c", rule("[", "]", "<>", 1, 2), "x<>c", 1},
+               Case{"adjacent markers not seen", "x[]y", rule("[", "]", "<>"), "x[]y", 0},
+               Case{"marker at position 0 of the first line not found", "[a]b\n[a]b",
+                    rule("[", "]", "<>"), "[a]b\n<>b", 1},
+               Case{"empty Pattern2 runs to the line end", "a[bc\nd", rule("[", "", "<>"), "a<>\nd",
+                    1},
+               Case{"empty Pattern3 deletes", "x[a]y", rule("[", "]", ""), "xy", 1},
+               Case{"right side not searched", "x[abc", rule("[", "]", "<>", 1, 0), "x<>bc", 1},
+               Case{"left side not searched", "q\nab]c", rule("[", "]", "<>", 0), "q<>c", 1},
+               Case{"empty Pattern1 in the first line", "ab]c", rule("", "]", "<>"), "<>c", 1},
+               Case{"empty Pattern1 joins a later line to the one before", "q\nab]c",
+                    rule("", "]", "<>"), "q<>c", 1},
+               Case{"overlapping left markers are counted", "q\naaaa-]", rule("aa", "]", "<>", 3),
+                    "q\naa<>", 1},
+               Case{"inserted line breaks are not walked again", "a[x]\nb[y]",
+                    rule("[", "]", "[\n[z]"), "a[\n[z]\nb[\n[z]", 2}}));
 
-class InFileCase : public testing::TestWithParam<Case> {};
-TEST_P(InFileCase, GivesTextAndCount) {
-  std::string text = GetParam().text;
-  EXPECT_EQ(replaceBetweenInFile(text, GetParam().rule), GetParam().count);
-  EXPECT_EQ(text, GetParam().expected);
-}
 INSTANTIATE_TEST_SUITE_P(
-    ReplaceBetweenInFile, InFileCase,
-    testing::Values(
-        Case{"spans line breaks", "a(b\nc)d", rule("(", ")", "X"), "aXd", 1},
-        Case{"marker at position 0 not found", "(b)c", rule("(", ")", "X"), "(b)c", 0},
-        Case{"no right marker: nothing", "a(b(c", rule("(", ")", "X"), "a(b(c", 0},
-        Case{"every stretch is replaced", "a(1)b(2)c(3)", rule("(", ")", "X"), "aXbXcX", 3},
-        Case{"Pattern3 holding the markers ends", "a(1)b(2)", rule("(", ")", "(x)"), "a(x)b(x)", 2},
-        Case{"both markers empty and not searched", "abc", rule("", "", "X", 0, 0), "X", 1},
-        Case{"empty Pattern1, location 1: right marker from one byte on", "a]b]",
-             rule("", "]", "X", 1, 1), "aX", 1}));
+    ReplaceBetweenInFile, ActionCase,
+    forAction(ReplaceBetweenInFile,
+              {Case{"spans line breaks", "a(b\nc)d", rule("(", ")", "X"), "aXd", 1},
+               Case{"marker at position 0 not found", "(b)c", rule("(", ")", "X"), "(b)c", 0},
+               Case{"no right marker: nothing", "a(b(c", rule("(", ")", "X"), "a(b(c", 0},
+               Case{"every stretch is replaced", "a(1)b(2)c(3)", rule("(", ")", "X"), "aXbXcX", 3},
+               Case{"Pattern3 holding the markers ends", "a(1)b(2)", rule("(", ")", "(x)"),
+                    "a(x)b(x)", 2},
+               Case{"both markers empty and not searched", "abc", rule("", "", "X", 0, 0), "X", 1},
+               Case{"empty Pattern1, location 1: right marker from one byte on", "a]b]",
+                    rule("", "]", "X", 1, 1), "aX", 1}}));
 
 TEST(ElementLocation, MarkersAndCounts) {
   const std::string text = "zz[a]b]\n[c";

@@ -4,21 +4,30 @@
 // end of the text.
 #include "engine/line_filters.h"
 
+#include <string.h>
+
+#include <cstring>
+
 #include "engine/text_search.h"
 
 namespace strovel {
 namespace {
 
-// Every CR LF becomes LF, then every remaining CR becomes LF.
+// Every CR LF becomes LF, then every remaining CR becomes LF. Texts
+// usually hold no CR at all by now, so the walk jumps from CR to CR.
 void unifyLineBreaks(std::string& text) {
-  std::size_t out = 0;
-  for (std::size_t in = 0; in < text.size(); ++in) {
-    char c = text[in];
-    if (c == '\r') {
-      if (in + 1 < text.size() && text[in + 1] == '\n') continue;
-      c = '\n';
-    }
-    text[out++] = c;
+  char* const p = text.data();
+  std::size_t in = findByte(text, '\r', 0);
+  if (in == npos) return;
+  std::size_t out = in;
+  while (in != npos) {
+    const bool crLf = in + 1 < text.size() && p[in + 1] == '\n';
+    if (!crLf) p[out++] = '\n';
+    const std::size_t next = findByte(text, '\r', in + 1);
+    const std::size_t copyEnd = next == npos ? text.size() : next;
+    std::memmove(p + out, p + in + 1, copyEnd - in - 1);
+    out += copyEnd - in - 1;
+    in = next;
   }
   text.resize(out);
 }
@@ -48,6 +57,25 @@ std::uint64_t replaceText(std::string& text, const Rule& rule) {
   const std::string_view to = rule.Pattern2;
   if (from.empty()) return 0;
 
+  if (to.size() <= from.size()) {
+    // The text only shrinks: build it in place, behind the search.
+    char* const p = text.data();
+    std::size_t out = 0;
+    std::size_t copied = 0;
+    std::uint64_t count = 0;
+    for (std::size_t at = findIn(text, from, 0); at != npos; at = findIn(text, from, copied)) {
+      std::memmove(p + out, p + copied, at - copied);
+      out += at - copied;
+      std::memcpy(p + out, to.data(), to.size());
+      out += to.size();
+      copied = at + from.size();
+      ++count;
+    }
+    std::memmove(p + out, p + copied, text.size() - copied);
+    text.resize(out + text.size() - copied);
+    return count;
+  }
+
   // Count first, so the new text is built with one allocation.
   std::uint64_t count = 0;
   for (std::size_t at = findIn(text, from, 0); at != npos;
@@ -56,7 +84,7 @@ std::uint64_t replaceText(std::string& text, const Rule& rule) {
   if (count == 0) return 0;
 
   std::string result;
-  result.reserve(text.size() - count * from.size() + count * to.size());
+  result.reserve(text.size() + count * (to.size() - from.size()));
   std::size_t copied = 0;
   for (std::size_t at = findIn(text, from, 0); at != npos; at = findIn(text, from, copied)) {
     result.append(text, copied, at - copied);
@@ -70,34 +98,61 @@ std::uint64_t replaceText(std::string& text, const Rule& rule) {
 
 namespace {
 
-// The walk both filters share. Keeping stops as soon as no occurrence is
-// left and skips ahead over long stretches without one; deleting examines
-// every line. Returns how many segments held an occurrence.
+// The walk both filters share. The kept segments move down in place: the
+// text ahead of the walk is never written, so the searches can run on it.
+// Up to the last LF every segment ends at a LF, and the walk jumps from
+// occurrence to occurrence, handling the lines in between as one block;
+// the segments behind the last LF (ended by lone CRs) are walked one by
+// one. Returns how many segments held an occurrence.
 std::uint64_t filterLines(std::string& text, const Rule& rule, const Progress& progress,
                           bool keepMatching) {
-  const FilterLines lines(text);
-  Finder pattern(text, rule.Pattern1);
-  std::string result;
-  result.reserve(text.size());
+  const std::string_view in = text;
+  char* const p = text.data();
+  const FilterLines lines(in);
+  const std::size_t lastLf = in.rfind('\n');
+  Finder pattern(in, rule.Pattern1);
+  ProgressTicker ticker(progress, in.size());
+  std::size_t out = 0;
+  // Appends in[from, to) to the kept text.
+  auto keep = [&](std::size_t from, std::size_t to) {
+    if (out != from) std::memmove(p + out, p + from, to - from);
+    out += to - from;
+  };
   std::uint64_t matching = 0;
-  std::uint64_t lineCounter = 0;
-  for (std::size_t s = 0;;) {
-    if (++lineCounter % 10 == 0 && progress) progress(s);
-    std::size_t e = lines.end(s);
+  std::size_t s = 0;
+  while (lastLf != npos && s < lastLf) {
+    ticker.at(s);
+    const std::size_t found = pattern.find(s);
+    if (found == npos || found >= lastLf) {
+      if (!keepMatching) keep(s, lastLf);
+      s = lastLf;
+      break;
+    }
+    // The segment holding the occurrence starts at the last LF at or before it.
+    std::size_t start = s;
+    if (found > s) {
+      const void* lf = ::memrchr(p + s + 1, '\n', found - s);
+      if (lf) start = static_cast<std::size_t>(static_cast<const char*>(lf) - p);
+    }
+    const std::size_t end = findByte(in, '\n', start + 1);
+    if (keepMatching) {
+      keep(start, end);
+    } else {
+      keep(s, start);
+    }
+    ++matching;
+    s = end;
+  }
+  for (;;) {
+    const std::size_t e = lines.end(s);
     if (e == s) break;
     const std::size_t found = pattern.find(s);
-    if (keepMatching && found == npos) break;
     const bool inLine = found != npos && found < e;
     if (inLine) ++matching;
-    if (inLine == keepMatching) result.append(text, s, e - s);
-    if (keepMatching && !inLine && found / e > 100) {
-      // Far ahead: jump close to the occurrence instead of walking every line.
-      const std::size_t t = findByte(text, '\n', static_cast<std::size_t>(found * 0.9));
-      if (t != npos && e < t && t <= found) e = t;
-    }
+    if (inLine == keepMatching) keep(s, e);
     s = e;
   }
-  text.swap(result);
+  text.resize(out);
   return matching;
 }
 

@@ -5,6 +5,8 @@
 // and the whole action stays linear in the size of the text.
 #include "engine/replace_between.h"
 
+#include <string.h>
+
 #include <algorithm>
 
 namespace strovel {
@@ -30,7 +32,9 @@ std::optional<Element> locateElement(MarkerFinders& finders, const Rule& rule, s
 std::uint64_t replaceBetween(std::string& text, const Rule& rule, const Progress& progress) {
   const std::string_view in = text;
   const std::string_view insert = rule.Pattern3;
+  const bool searchesLeft = !rule.Pattern1.empty() && rule.LocationFromStart >= 1;
   MarkerFinders finders(in, rule);
+  ProgressTicker ticker(progress, in.size());
   std::string out;  // the changed text before `rest`
   out.reserve(in.size());
   std::size_t rest = 0;  // in[rest..] follows `out` unchanged
@@ -38,7 +42,7 @@ std::uint64_t replaceBetween(std::string& text, const Rule& rule, const Progress
   // s is the current line start in `in`; its position in the changed text
   // is out.size() + (s - rest).
   for (std::size_t s = 0;;) {
-    if (count % 10 == 0 && progress) progress(out.size() + (s - rest));
+    ticker.at(out.size() + (s - rest));
     const std::size_t lf = findByte(in, '\n', s + 1);
     const std::size_t e = lf != npos ? lf : in.size();
     if (e == s) break;
@@ -55,6 +59,14 @@ std::uint64_t replaceBetween(std::string& text, const Rule& rule, const Progress
       next = findByte(in, '\n', a + insert.size() >= s + 1 ? rest : rest + 1);
     } else {
       next = lf;
+      if (searchesLeft && lf != npos) {
+        // Lines that end before the next Pattern1 have no element: go on
+        // with the line that holds it (it starts at the last LF before it).
+        const std::size_t a = finders.left.find(lf + 1);
+        if (a == npos) break;
+        next = static_cast<std::size_t>(
+            static_cast<const char*>(::memrchr(in.data() + lf, '\n', a - lf)) - in.data());
+      }
     }
     if (next == npos) break;
     s = next;

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -19,7 +20,7 @@ void fromTextMode(std::string& bytes);
 // large text is never copied whole. A failed write sticks: ok() stays false.
 class TextModeWriter {
  public:
-  explicit TextModeWriter(OutputFile& out) : out_(out) {}
+  explicit TextModeWriter(OutputFile& out);
   ~TextModeWriter() { flush(); }
   void write(std::string_view text);
   // Hands buffered bytes to the file; returns ok().
@@ -28,8 +29,10 @@ class TextModeWriter {
 
  private:
   static constexpr std::size_t kChunk = 1 << 20;
+  static constexpr std::size_t kSlack = 16;  // expansion stores whole 16-byte blocks
   OutputFile& out_;
-  std::string buffer_;
+  std::unique_ptr<char[]> buffer_;  // 2 * kChunk + kSlack bytes, used_ of them filled
+  std::size_t used_ = 0;
   bool ok_ = true;
 };
 

@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <random>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -32,6 +33,27 @@ TEST(FromTextMode, ConvertsFileBytesToText) {
     std::string converted = bytes;
     fromTextMode(converted);
     EXPECT_EQ(converted, text) << bytes;
+  }
+}
+
+// Random texts of CR, LF, Ctrl-Z and a letter, long enough to cross the
+// block and vector boundaries, against the byte-by-byte conversion.
+TEST(FromTextMode, AgreesWithTheLiteralConversionOnRandomBytes) {
+  std::mt19937 random(5);
+  for (int round = 0; round < 300; ++round) {
+    const std::size_t length = round < 200 ? random() % 100 : random() % 200000;
+    const unsigned ctrlZOdds = round % 3 == 0 ? 50 : 1000000;
+    std::string bytes;
+    for (std::size_t i = 0; i < length; ++i) {
+      const unsigned r = random() % 1000000;
+      bytes += r < 500000 / ctrlZOdds ? '\x1A' : "\r\na\n\r\0"[r % 6];
+    }
+    std::string expected;
+    for (std::size_t i = 0; i < bytes.size() && bytes[i] != 26; ++i)
+      if (!(bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n')) expected += bytes[i];
+    std::string converted = bytes;
+    fromTextMode(converted);
+    ASSERT_EQ(converted, expected) << "round " << round;
   }
 }
 
@@ -80,6 +102,24 @@ TEST(TextModeWriter, TextsLongerThanAChunkComeOutWhole) {
   EXPECT_TRUE(file.all == expected);
   // Bounded chunks: nothing is handed over as one copy of a whole text.
   EXPECT_GT(file.calls, 5u);
+}
+
+TEST(TextModeWriter, AgreesWithTheLiteralExpansionOnRandomPieces) {
+  std::mt19937 random(6);
+  for (int round = 0; round < 100; ++round) {
+    RecordingFile file;
+    std::string expected;
+    {
+      TextModeWriter writer(file);
+      for (int piece = random() % 20; piece > 0; --piece) {
+        std::string text(random() % (round < 80 ? 80 : 300000), 'x');
+        for (char& c : text) c = "\nab\r"[random() % 4];
+        writer.write(text);
+        for (char c : text) expected += c == '\n' ? "\r\n"s : std::string(1, c);
+      }
+    }
+    ASSERT_TRUE(file.all == expected) << "round " << round;
+  }
 }
 
 TEST(TextModeWriter, FailedWriteSticks) {

@@ -1,13 +1,16 @@
 // Element location and the two replacing actions. Both actions leave the
-// original text untouched while they walk it and build the result behind
-// the walk: what lies ahead of the walk is always an unchanged suffix of
-// the original, so every search runs on the original with cached finders,
-// and the whole action stays linear in the size of the text.
+// text ahead of the walk untouched and build the result behind it (over the
+// walked text itself while it fits, see ResultBuilder): what lies ahead is
+// always an unchanged suffix of the original, so every search runs on the
+// original with cached finders, and the whole action stays linear in the
+// size of the text.
 #include "engine/replace_between.h"
 
 #include <string.h>
 
 #include <algorithm>
+
+#include "engine/result_builder.h"
 
 namespace strovel {
 
@@ -35,14 +38,11 @@ std::uint64_t replaceBetween(std::string& text, const Rule& rule, const Progress
   const bool searchesLeft = !rule.Pattern1.empty() && rule.LocationFromStart >= 1;
   MarkerFinders finders(in, rule);
   ProgressTicker ticker(progress, in.size());
-  std::string out;  // the changed text before `rest`
-  out.reserve(in.size());
-  std::size_t rest = 0;  // in[rest..] follows `out` unchanged
+  ResultBuilder out(text);  // the changed text before `rest`
+  std::size_t rest = 0;     // in[rest..] follows it unchanged
   std::uint64_t count = 0;
-  // s is the current line start in `in`; its position in the changed text
-  // is out.size() + (s - rest).
   for (std::size_t s = 0;;) {
-    ticker.at(out.size() + (s - rest));
+    ticker.at(s);
     const std::size_t lf = findByte(in, '\n', s + 1);
     const std::size_t e = lf != npos ? lf : in.size();
     if (e == s) break;
@@ -51,9 +51,9 @@ std::uint64_t replaceBetween(std::string& text, const Rule& rule, const Progress
     if (element) {
       const std::size_t a = element->a;
       const std::size_t length = std::min(element->b - a + rule.Pattern2.size(), in.size() - a);
-      out.append(in.substr(rest, a - rest));
-      out.append(insert);
+      out.copy(rest, a);
       rest = a + length;
+      out.insert(insert, rest);
       ++count;
       // Continue behind the insertion, and at least one byte past the line start.
       next = findByte(in, '\n', a + insert.size() >= s + 1 ? rest : rest + 1);
@@ -71,8 +71,8 @@ std::uint64_t replaceBetween(std::string& text, const Rule& rule, const Progress
     if (next == npos) break;
     s = next;
   }
-  out.append(in.substr(rest));
-  text.swap(out);
+  out.copy(rest, in.size());
+  out.finish();
   return count;
 }
 
@@ -83,9 +83,8 @@ std::uint64_t replaceBetweenInFile(std::string& text, const Rule& rule) {
   const bool rightAtEnd = rule.LocationAfterPattern1 == 0 && rule.Pattern2.empty();
   Finder left(in, rule.Pattern1);
   Finder right(in, rule.Pattern2);
-  std::string out;  // the changed text; the scan position is out.size()
-  out.reserve(in.size());
-  std::size_t rest = 0;  // in[rest..] follows `out` unchanged
+  ResultBuilder out(text);  // the changed text before `rest`
+  std::size_t rest = 0;     // in[rest..] follows it unchanged
   std::uint64_t count = 0;
   // The very first search starts one byte in: a marker at position 0 is not
   // taken. After a replacement the search starts right behind the insertion.
@@ -94,13 +93,13 @@ std::uint64_t replaceBetweenInFile(std::string& text, const Rule& rule) {
     if (a == npos) break;
     const std::size_t b = rightAtEnd ? in.size() : right.find(a + rule.Pattern1.size() + 1);
     if (b == npos) break;
-    out.append(in.substr(rest, a - rest));
-    out.append(insert);
+    out.copy(rest, a);
     rest = std::min(b + rule.Pattern2.size(), in.size());
+    out.insert(insert, rest);
     ++count;
   }
-  out.append(in.substr(rest));
-  text.swap(out);
+  out.copy(rest, in.size());
+  out.finish();
   return count;
 }
 

@@ -2,10 +2,20 @@
 // and key; the keyed lines are then sorted, and the lines without an
 // element are merged in behind the greatest key that was placed before
 // them (see sorting.h for why that reproduces the one-by-one placing).
+//
+// The keyed lines are sorted by a stable radix sort on eight key bytes at a
+// time, loaded as one big-endian number (so numbers order as the bytes do),
+// with the key length as the last digit: keys of at most eight bytes are
+// then in their final order, and only groups of longer keys that share
+// their eight bytes go on to the next eight. Being stable, the sort keeps
+// input order (or its reverse) among equal keys without comparing them.
 #include "engine/sorting.h"
 
 #include <algorithm>
+#include <array>
+#include <cstring>
 #include <string_view>
+#include <utility>
 
 #include "engine/replace_between.h"
 #include "engine/text_search.h"
@@ -24,6 +34,28 @@ struct Line {
   Kind kind;
 };
 
+// A keyed line in the radix sort: eight of its key bytes and its line.
+struct SortRecord {
+  std::uint64_t bytes;
+  std::size_t line;
+};
+
+// Key bytes [offset, offset + 8) as a big-endian number, zeros past the end.
+std::uint64_t eightBytes(std::string_view key, std::size_t offset) {
+  unsigned char b[8] = {};
+  if (key.size() > offset)
+    std::memcpy(b, key.data() + offset, std::min<std::size_t>(8, key.size() - offset));
+  std::uint64_t v = 0;
+  for (unsigned char c : b) v = v << 8 | c;
+  return v;
+}
+
+// The length digit: how many key bytes lie past offset, 9 standing for more than eight.
+unsigned lengthDigit(std::size_t keyLength, std::size_t offset) {
+  const std::size_t rest = keyLength > offset ? keyLength - offset : 0;
+  return rest > 8 ? 9 : static_cast<unsigned>(rest);
+}
+
 class LineTable {
  public:
   LineTable(std::string_view text, const Rule& rule, const Progress& progress) : text_(text) {
@@ -37,40 +69,63 @@ class LineTable {
   const Line& operator[](std::size_t i) const { return lines_[i]; }
 
   // Keyed lines with non-empty keys, by key; equal keys by input order,
-  // reversed when newestFirst.
-  std::vector<std::size_t> sortedKeyed(bool newestFirst) const {
+  // reversed when newestFirst. same[p] tells whether entry p has the key of
+  // entry p - 1.
+  struct Sorted {
     std::vector<std::size_t> order;
+    std::vector<unsigned char> same;
+  };
+  Sorted sortedKeyed(bool newestFirst) const {
+    std::vector<SortRecord> records;
     for (std::size_t i = 0; i < lines_.size(); ++i)
-      if (lines_[i].kind == Kind::Keyed) order.push_back(i);
-    std::sort(order.begin(), order.end(), [&](std::size_t x, std::size_t y) {
-      const int c = key(x).compare(key(y));
-      if (c != 0) return c < 0;
-      return newestFirst ? x > y : x < y;
-    });
-    return order;
+      if (lines_[i].kind == Kind::Keyed) records.push_back({0, i});
+    if (newestFirst) std::reverse(records.begin(), records.end());
+    Sorted sorted;
+    sorted.same.resize(records.size());
+    {
+      std::vector<SortRecord> spare(records.size());
+      sortRecords(records.data(), spare.data(), sorted.same.data(), records.size(), 0);
+    }
+    sorted.order.resize(records.size());
+    for (std::size_t n = 0; n < records.size(); ++n) sorted.order[n] = records[n].line;
+    return sorted;
   }
 
-  // Merges the keyless lines (in input order) into the sorted keyed lines:
-  // each goes before the first keyed line whose key exceeds the greatest
-  // key placed before it.
-  std::vector<std::size_t> mergeKeyless(const std::vector<std::size_t>& keyed) const {
+  // Merges the keyless lines (in input order) into the sorted keyed lines,
+  // leaving out the entries that repeat a key unless keepRepeats: each
+  // keyless line goes before the first keyed line whose key exceeds the
+  // greatest key placed before it, that is, right behind the run of equal
+  // keys that holds the line with that greatest key.
+  std::vector<std::size_t> mergeKeyless(const Sorted& keyed, bool keepRepeats) const {
+    std::vector<std::size_t> rank(lines_.size());
+    for (std::size_t p = 0; p < keyed.order.size(); ++p) rank[keyed.order[p]] = p;
     std::vector<std::size_t> order;
     order.reserve(lines_.size());
     std::size_t nextKeyless = 0;
-    auto emitKeylessBefore = [&](const std::string_view* keyOfNext) {
+    std::size_t runOf = npos;  // the greatest-key line whose run end is known
+    std::size_t runEnd = 0;
+    // Emits the keyless lines due before sorted entry p (all when p is npos).
+    auto emitKeylessBefore = [&](std::size_t p) {
       for (; nextKeyless < lines_.size(); ++nextKeyless) {
         const Line& line = lines_[nextKeyless];
         if (line.kind != Kind::Keyless) continue;
-        if (keyOfNext && line.keyAt != npos && key(line.keyAt) >= *keyOfNext) return;
+        if (p != npos && line.keyAt != npos) {
+          if (runOf != line.keyAt) {
+            runOf = line.keyAt;
+            runEnd = rank[runOf] + 1;
+            while (runEnd < keyed.same.size() && keyed.same[runEnd]) ++runEnd;
+          }
+          if (p < runEnd) return;
+        }
         order.push_back(nextKeyless);
       }
     };
-    for (std::size_t i : keyed) {
-      const std::string_view k = key(i);
-      emitKeylessBefore(&k);
-      order.push_back(i);
+    for (std::size_t p = 0; p < keyed.order.size(); ++p) {
+      if (!keepRepeats && keyed.same[p]) continue;
+      emitKeylessBefore(p);
+      order.push_back(keyed.order[p]);
     }
-    emitKeylessBefore(nullptr);
+    emitKeylessBefore(npos);
     return order;
   }
 
@@ -79,7 +134,11 @@ class LineTable {
   std::string assemble(const std::vector<std::size_t>& order) const {
     std::string result;
     result.reserve(text_.size() + 1);
+    constexpr std::size_t kAhead = 16;  // segments fetched ahead of the copy
     for (std::size_t n = 0; n < order.size(); ++n) {
+      if (n + 2 * kAhead < order.size()) __builtin_prefetch(&lines_[order[n + 2 * kAhead]]);
+      if (n + kAhead < order.size())
+        __builtin_prefetch(text_.data() + lines_[order[n + kAhead]].start);
       std::string_view segment = this->segment(order[n]);
       if (n == 0 && order[n] != 0) segment.remove_prefix(1);
       if (n != 0 && order[n] == 0) result.push_back('\n');
@@ -89,6 +148,59 @@ class LineTable {
   }
 
  private:
+  // Sorts r[0, n) stably by key bytes from offset on and marks in same[]
+  // the entries equal to the one before; spare has room for n.
+  void sortRecords(SortRecord* r, SortRecord* spare, unsigned char* same, std::size_t n,
+                   std::size_t offset) const {
+    auto rest = [&](const SortRecord& x) {
+      return key(x.line).substr(std::min(offset, lines_[x.line].keyLength));
+    };
+    if (n < 32) {
+      std::stable_sort(r, r + n,
+                       [&](const SortRecord& x, const SortRecord& y) { return rest(x) < rest(y); });
+      for (std::size_t i = 0; i < n; ++i) same[i] = i > 0 && rest(r[i]) == rest(r[i - 1]);
+      return;
+    }
+    // Digit 0 is the length digit, digits 1..8 the bytes from the lowest.
+    std::array<std::array<std::size_t, 256>, 9> counts{};
+    for (std::size_t i = 0; i < n; ++i) {
+      r[i].bytes = eightBytes(key(r[i].line), offset);
+      ++counts[0][lengthDigit(lines_[r[i].line].keyLength, offset)];
+      for (unsigned d = 0; d < 8; ++d) ++counts[d + 1][(r[i].bytes >> (8 * d)) & 0xFF];
+    }
+    SortRecord* from = r;
+    SortRecord* to = spare;
+    for (unsigned d = 0; d < 9; ++d) {
+      std::array<std::size_t, 256>& count = counts[d];
+      if (std::find(count.begin(), count.end(), n) != count.end()) continue;  // all alike
+      std::size_t sum = 0;
+      for (std::size_t& c : count) sum += std::exchange(c, sum);
+      for (std::size_t i = 0; i < n; ++i) {
+        const unsigned digit = d == 0 ? lengthDigit(lines_[from[i].line].keyLength, offset)
+                                      : (from[i].bytes >> (8 * (d - 1))) & 0xFF;
+        to[count[digit]++] = from[i];
+      }
+      std::swap(from, to);
+    }
+    if (from != r) std::copy(from, from + n, r);
+    // Equal bytes and a length digit below 9 make equal keys; longer keys
+    // that share these eight bytes go on with the next eight.
+    for (std::size_t i = 0; i < n;) {
+      std::size_t j = i + 1;
+      while (j < n && r[j].bytes == r[i].bytes) ++j;
+      for (std::size_t k = i; k < j; ++k) {
+        const unsigned digit = lengthDigit(lines_[r[k].line].keyLength, offset);
+        if (digit == 9) {
+          sortRecords(r + k, spare, same + k, j - k, offset + 8);
+          same[k] = false;
+          break;
+        }
+        same[k] = k > i && digit == lengthDigit(lines_[r[k - 1].line].keyLength, offset);
+      }
+      i = j;
+    }
+  }
+
   std::string_view segment(std::size_t i) const {
     const std::size_t end = i + 1 < lines_.size() ? lines_[i + 1].start : segmentsEnd_;
     return text_.substr(lines_[i].start, end - lines_[i].start);
@@ -97,19 +209,18 @@ class LineTable {
   void walk(const Rule& rule, const Progress& progress) {
     MarkerFinders finders(text_, rule);
     std::size_t greatest = npos;  // line with the greatest non-empty key so far
-    std::uint64_t keyedSoFar = 0;
+    ProgressTicker ticker(progress, text_.size());
     for (std::size_t s = 0;;) {
       const std::size_t lf = findByte(text_, '\n', s + 1);
       const std::size_t e = lf != npos ? lf : text_.size();
       if (e == s) break;
-      if (keyedSoFar % 10 == 0 && progress) progress(s);
+      ticker.at(s);
       Line line{s, greatest, 0, Kind::Keyless};
       if (const std::optional<Element> element = locateElement(finders, rule, s, e)) {
         const std::size_t keyAt = std::min(element->a + rule.Pattern1.size(), text_.size());
         line.keyAt = keyAt;
         line.keyLength = std::min(element->b - element->a, text_.size() - keyAt);
         line.kind = line.keyLength == 0 ? Kind::EmptyKey : Kind::Keyed;
-        ++keyedSoFar;
       }
       lines_.push_back(line);
       if (line.kind == Kind::Keyed && (greatest == npos || key(lines_.size() - 1) > key(greatest)))
@@ -134,7 +245,7 @@ SortCounts sortByElement(std::string& text, const Rule& rule, const Progress& pr
   // Lines with an empty key each went to the very front.
   for (std::size_t i = lines.size(); i-- > 0;)
     if (lines[i].kind == Kind::EmptyKey) order.push_back(i);
-  const std::vector<std::size_t> rest = lines.mergeKeyless(lines.sortedKeyed(true));
+  const std::vector<std::size_t> rest = lines.mergeKeyless(lines.sortedKeyed(true), true);
   order.insert(order.end(), rest.begin(), rest.end());
   for (std::size_t i = 0; i < lines.size(); ++i)
     ++(lines[i].kind == Kind::Keyless ? counts.second : counts.first);
@@ -149,14 +260,14 @@ SortCounts sortDistinct(std::string& text, const Rule& rule, const Progress& pro
   std::vector<std::uint64_t> occurrences(lines.size(), 1);
 
   // The first keyed line of each key stays; the others count for it.
-  std::vector<std::size_t> kept;
-  const std::vector<std::size_t> keyed = lines.sortedKeyed(false);
-  for (std::size_t n = 0; n < keyed.size(); ++n) {
-    if (n > 0 && lines.key(keyed[n]) == lines.key(keyed[n - 1])) {
-      ++occurrences[kept.back()];
+  const LineTable::Sorted keyed = lines.sortedKeyed(false);
+  std::size_t kept = npos;
+  for (std::size_t n = 0; n < keyed.order.size(); ++n) {
+    if (keyed.same[n]) {
+      ++occurrences[kept];
       ++counts.second;
     } else {
-      kept.push_back(keyed[n]);
+      kept = keyed.order[n];
       ++counts.first;
     }
   }
@@ -189,7 +300,7 @@ SortCounts sortDistinct(std::string& text, const Rule& rule, const Progress& pro
 
   std::vector<std::size_t> order;
   if (frontEntry != npos) order.push_back(frontEntry);
-  const std::vector<std::size_t> rest = lines.mergeKeyless(kept);
+  const std::vector<std::size_t> rest = lines.mergeKeyless(keyed, false);
   order.insert(order.end(), rest.begin(), rest.end());
 
   // Report: highest count first; equal counts, the later list entry first.

@@ -72,10 +72,4 @@ std::size_t Finder::find(std::size_t from) {
   return lastFound_;
 }
 
-std::size_t findByte(std::string_view text, char c, std::size_t from) {
-  if (from >= text.size()) return npos;
-  const void* hit = ::memchr(text.data() + from, c, text.size() - from);
-  return hit ? static_cast<std::size_t>(static_cast<const char*>(hit) - text.data()) : npos;
-}
-
 }  // namespace strovel

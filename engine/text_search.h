@@ -11,7 +11,12 @@
 #pragma once
 
 #include <cstddef>
+#include <cstring>
 #include <string_view>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace strovel {
 
@@ -33,7 +38,21 @@ class Finder {
   std::size_t lastFound_ = npos;
 };
 
-// First byte c at or after from, or npos.
-std::size_t findByte(std::string_view text, char c, std::size_t from);
+// First byte c at or after from, or npos. The next line break is usually
+// a few dozen bytes away: those are looked at here, sixteen at a time,
+// before the call to memchr that pays off on longer distances.
+inline std::size_t findByte(std::string_view text, char c, std::size_t from) {
+  if (from >= text.size()) return npos;
+#if defined(__SSE2__)
+  const __m128i wanted = _mm_set1_epi8(c);
+  for (int probe = 0; probe < 4 && from + 16 <= text.size(); ++probe, from += 16) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + from));
+    const unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, wanted)));
+    if (mask != 0) return from + static_cast<unsigned>(__builtin_ctz(mask));
+  }
+#endif
+  const void* hit = std::memchr(text.data() + from, c, text.size() - from);
+  return hit ? static_cast<std::size_t>(static_cast<const char*>(hit) - text.data()) : npos;
+}
 
 }  // namespace strovel

@@ -166,5 +166,43 @@ TEST(LiteralComparison, SortsMatchOnManyEqualKeys) {
   }
 }
 
+// Hundreds of lines whose keys run from empty to twenty bytes over a tiny
+// alphabet (zero and 0xFF bytes among it): long shared prefixes, keys that
+// are prefixes of others, and groups that need more than eight key bytes.
+TEST(LiteralComparison, SortsMatchOnLongKeysAndManyLines) {
+  std::mt19937 rng(8);
+  for (int i = 0; i < 300; ++i) {
+    std::string input;
+    const int lines = static_cast<int>(rng() % 400);
+    const std::size_t longest = 1 + rng() % 20;
+    for (int n = 0; n < lines; ++n) {
+      if (n) input += '\n';
+      if (rng() % 10 == 0) {
+        input += "none";
+        continue;
+      }
+      std::string key(rng() % (longest + 1), 'a');
+      for (char& c : key) c = std::string("ab\0\xff", 4)[rng() % (i % 2 ? 2 : 4)];
+      // Every third case: most keys share a long run of 'a' before they differ.
+      if (i % 3 == 0) key = std::string(8 + rng() % 12, 'a') + key.substr(0, 3);
+      input += "x<" + key + ">";
+    }
+    const Rule rule{"<", "", ">", SortByElement, 1, 1};
+    std::string fast = input, slow = input;
+    const SortCounts counts = sortByElement(fast, rule, {});
+    ASSERT_EQ(counts.first, literal::sortByElement(slow, rule).first);
+    ASSERT_EQ(fast, slow) << ::testing::PrintToString(input);
+    std::vector<ElementCount> report;
+    std::vector<std::pair<std::string, std::uint64_t>> expected;
+    fast = slow = input;
+    sortDistinct(fast, rule, {}, report);
+    literal::sortDistinct(slow, rule, expected);
+    ASSERT_EQ(fast, slow) << ::testing::PrintToString(input);
+    ASSERT_EQ(report.size(), expected.size());
+    for (std::size_t n = 0; n < report.size(); ++n)
+      ASSERT_EQ(report[n].key, expected[n].first) << n;
+  }
+}
+
 }  // namespace
 }  // namespace strovel

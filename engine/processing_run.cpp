@@ -111,16 +111,15 @@ bool writeResult(OutputFile& out, const std::vector<std::string>* statistics,
 bool processFile(const RuleList& rules, const std::string& inputPath, int runNumber,
                  const RunOptions& options, RunEnvironment& environment,
                  std::vector<std::string>& statisticsLines) {
-  std::optional<std::string> input = environment.files().readFile(inputPath);
+  std::optional<std::string> input = environment.files().readText(inputPath);
   if (!input) {
     environment.notices().notify({164, inputPath});
     return false;
   }
   statisticsLines.clear();
-  const std::size_t fileSize = input->size();
   std::string text = std::move(*input);
   input.reset();
-  fromTextMode(text);
+  const std::size_t fileSize = text.size();
   if (options.dosMode) oemToAnsi(text);
 
   RuleRunner runner(text, fileSize, environment, statisticsLines);

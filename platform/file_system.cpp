@@ -15,6 +15,8 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "platform/text_mode.h"
+
 namespace strovel {
 namespace {
 
@@ -137,6 +139,16 @@ class DiskFileSystem : public FileSystem {
     return bytes;
   }
 
+  // Reads through a small buffer that stays in the cache and converts each
+  // piece into the text as it comes.
+  std::optional<std::string> readText(const std::string& path) override {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return std::nullopt;
+    std::optional<std::string> text = readTextOpen(fd);
+    ::close(fd);
+    return text;
+  }
+
   std::unique_ptr<OutputFile> createFile(const std::string& path) override {
     if (path.empty()) return nullptr;
     struct stat st;
@@ -195,6 +207,24 @@ class DiskFileSystem : public FileSystem {
     return bytes;
   }
 
+  static std::optional<std::string> readTextOpen(int fd) {
+    struct stat st;
+    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) return std::nullopt;
+    TextModeReader reader(S_ISREG(st.st_mode) ? static_cast<std::size_t>(st.st_size) : 1 << 16);
+    constexpr std::size_t kPiece = 128 * 1024;
+    const std::unique_ptr<char[]> piece(new char[kPiece]);
+    for (;;) {
+      const ssize_t n = ::read(fd, piece.get(), kPiece);
+      if (n < 0) {
+        if (errno == EINTR) continue;
+        return std::nullopt;
+      }
+      if (n == 0 || !reader.append(std::string_view(piece.get(), static_cast<std::size_t>(n))))
+        break;
+    }
+    return reader.take();
+  }
+
   static std::unique_ptr<OutputFile> openInPlace(const std::string& path) {
     const int fd = ::open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
     if (fd < 0) return nullptr;
@@ -217,6 +247,12 @@ class DiskFileSystem : public FileSystem {
 };
 
 }  // namespace
+
+std::optional<std::string> FileSystem::readText(const std::string& path) {
+  std::optional<std::string> bytes = readFile(path);
+  if (bytes) fromTextMode(*bytes);
+  return bytes;
+}
 
 FileSystem& diskFileSystem() {
   static DiskFileSystem disk;

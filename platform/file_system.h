@@ -33,6 +33,9 @@ class FileSystem {
   // The file's raw bytes, or nullopt when it does not open or cannot be
   // read (missing, a folder, no permission, an I/O error).
   virtual std::optional<std::string> readFile(const std::string& path) = 0;
+  // The file read as text (see text_mode.h: CR LF becomes LF, Ctrl-Z ends
+  // it), or nullopt as for readFile.
+  virtual std::optional<std::string> readText(const std::string& path);
   // Starts replacing (or creating) the file; nullptr when it cannot be
   // created (no such folder, no permission, the target is read-only).
   virtual std::unique_ptr<OutputFile> createFile(const std::string& path) = 0;

@@ -109,6 +109,30 @@ void fromTextMode(std::string& bytes) {
   bytes.resize(out);
 }
 
+bool TextModeReader::append(std::string_view raw) {
+  if (ended_) return false;
+  if (const void* z = std::memchr(raw.data(), 26, raw.size())) {
+    raw = raw.substr(0, static_cast<std::size_t>(static_cast<const char*>(z) - raw.data()));
+    ended_ = true;
+  }
+  if (raw.empty()) return !ended_;
+  const std::size_t needed = used_ + raw.size() + 1;  // one more for a held-back CR
+  if (text_.size() < needed) text_.resize(std::max(needed, 2 * text_.size()));
+  if (pendingCr_ && raw.front() != '\n') text_[used_++] = '\r';
+  // A CR at the end of the piece waits for the next piece's first byte.
+  pendingCr_ = !ended_ && raw.back() == '\r';
+  const std::size_t n = raw.size() - (pendingCr_ ? 1 : 0);
+  used_ += dropCrBeforeLf(raw.data(), n, pendingCr_ ? '\r' : -1, text_.data() + used_);
+  return !ended_;
+}
+
+std::string TextModeReader::take() {
+  if (pendingCr_) text_[used_++] = '\r';
+  pendingCr_ = false;
+  text_.resize(used_);
+  return std::move(text_);
+}
+
 TextModeWriter::TextModeWriter(OutputFile& out)
     : out_(out), buffer_(new char[2 * kChunk + kSlack]) {}
 

@@ -16,6 +16,24 @@ namespace strovel {
 // Turns raw file bytes into text in place (shrinks the string).
 void fromTextMode(std::string& bytes);
 
+// Turns raw file bytes into text as they arrive piece by piece, straight
+// into one buffer (sized for the whole file when that is known), so a file
+// is read and converted in a single pass.
+class TextModeReader {
+ public:
+  explicit TextModeReader(std::size_t expectedSize) { text_.resize(expectedSize); }
+  // Converts the next piece; false once a Ctrl-Z has ended the text (the
+  // rest of the file does not count).
+  bool append(std::string_view raw);
+  std::string take();
+
+ private:
+  std::string text_;  // the first used_ bytes hold the text
+  std::size_t used_ = 0;
+  bool pendingCr_ = false;  // the last piece ended in a CR that may precede a LF
+  bool ended_ = false;
+};
+
 // Writes text to an OutputFile in text mode, in bounded chunks so that a
 // large text is never copied whole. A failed write sticks: ok() stays false.
 class TextModeWriter {

@@ -38,7 +38,7 @@ TEST(FromTextMode, ConvertsFileBytesToText) {
 
 // Random texts of CR, LF, Ctrl-Z and a letter, long enough to cross the
 // block and vector boundaries, against the byte-by-byte conversion.
-TEST(FromTextMode, AgreesWithTheLiteralConversionOnRandomBytes) {
+TEST(TextModeReading, AgreesWithTheLiteralConversionOnRandomBytes) {
   std::mt19937 random(5);
   for (int round = 0; round < 300; ++round) {
     const std::size_t length = round < 200 ? random() % 100 : random() % 200000;
@@ -54,6 +54,14 @@ TEST(FromTextMode, AgreesWithTheLiteralConversionOnRandomBytes) {
     std::string converted = bytes;
     fromTextMode(converted);
     ASSERT_EQ(converted, expected) << "round " << round;
+    // The same bytes in random pieces, so CR LF pairs are split between pieces.
+    TextModeReader reader(random() % 2 ? bytes.size() : 0);
+    for (std::size_t at = 0; at < bytes.size();) {
+      const std::size_t piece = std::min<std::size_t>(bytes.size() - at, 1 + random() % 40);
+      if (!reader.append(std::string_view(bytes).substr(at, piece))) break;
+      at += piece;
+    }
+    ASSERT_EQ(reader.take(), expected) << "round " << round;
   }
 }
 

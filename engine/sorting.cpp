@@ -37,7 +37,8 @@ struct Line {
 // A keyed line in the radix sort: eight of its key bytes and its line.
 struct SortRecord {
   std::uint64_t bytes;
-  std::size_t line;
+  std::size_t line : 56;
+  std::size_t digit : 8;  // the length digit at the current offset
 };
 
 // Key bytes [offset, offset + 8) as a big-endian number, zeros past the end.
@@ -77,8 +78,9 @@ class LineTable {
   };
   Sorted sortedKeyed(bool newestFirst) const {
     std::vector<SortRecord> records;
+    records.reserve(keyedLines_);
     for (std::size_t i = 0; i < lines_.size(); ++i)
-      if (lines_[i].kind == Kind::Keyed) records.push_back({0, i});
+      if (lines_[i].kind == Kind::Keyed) records.push_back({0, i, 0});
     if (newestFirst) std::reverse(records.begin(), records.end());
     Sorted sorted;
     sorted.same.resize(records.size());
@@ -165,7 +167,8 @@ class LineTable {
     std::array<std::array<std::size_t, 256>, 9> counts{};
     for (std::size_t i = 0; i < n; ++i) {
       r[i].bytes = eightBytes(key(r[i].line), offset);
-      ++counts[0][lengthDigit(lines_[r[i].line].keyLength, offset)];
+      r[i].digit = lengthDigit(lines_[r[i].line].keyLength, offset);
+      ++counts[0][r[i].digit];
       for (unsigned d = 0; d < 8; ++d) ++counts[d + 1][(r[i].bytes >> (8 * d)) & 0xFF];
     }
     SortRecord* from = r;
@@ -176,8 +179,7 @@ class LineTable {
       std::size_t sum = 0;
       for (std::size_t& c : count) sum += std::exchange(c, sum);
       for (std::size_t i = 0; i < n; ++i) {
-        const unsigned digit = d == 0 ? lengthDigit(lines_[from[i].line].keyLength, offset)
-                                      : (from[i].bytes >> (8 * (d - 1))) & 0xFF;
+        const unsigned digit = d == 0 ? from[i].digit : (from[i].bytes >> (8 * (d - 1))) & 0xFF;
         to[count[digit]++] = from[i];
       }
       std::swap(from, to);
@@ -189,13 +191,13 @@ class LineTable {
       std::size_t j = i + 1;
       while (j < n && r[j].bytes == r[i].bytes) ++j;
       for (std::size_t k = i; k < j; ++k) {
-        const unsigned digit = lengthDigit(lines_[r[k].line].keyLength, offset);
+        const unsigned digit = r[k].digit;
         if (digit == 9) {
           sortRecords(r + k, spare, same + k, j - k, offset + 8);
           same[k] = false;
           break;
         }
-        same[k] = k > i && digit == lengthDigit(lines_[r[k - 1].line].keyLength, offset);
+        same[k] = k > i && digit == r[k - 1].digit;
       }
       i = j;
     }
@@ -208,6 +210,7 @@ class LineTable {
 
   void walk(const Rule& rule, const Progress& progress) {
     MarkerFinders finders(text_, rule);
+    lines_.reserve(countLineBreaks() + 1);
     std::size_t greatest = npos;  // line with the greatest non-empty key so far
     ProgressTicker ticker(progress, text_.size());
     for (std::size_t s = 0;;) {
@@ -223,6 +226,7 @@ class LineTable {
         line.kind = line.keyLength == 0 ? Kind::EmptyKey : Kind::Keyed;
       }
       lines_.push_back(line);
+      if (line.kind == Kind::Keyed) ++keyedLines_;
       if (line.kind == Kind::Keyed && (greatest == npos || key(lines_.size() - 1) > key(greatest)))
         greatest = lines_.size() - 1;
       segmentsEnd_ = e;
@@ -232,7 +236,15 @@ class LineTable {
   }
 
   std::string_view text_;
+  std::size_t countLineBreaks() const {
+    std::size_t count = 0;
+    for (std::size_t at = findByte(text_, '\n', 0); at != npos; at = findByte(text_, '\n', at + 1))
+      ++count;
+    return count;
+  }
+
   std::vector<Line> lines_;
+  std::size_t keyedLines_ = 0;
   std::size_t segmentsEnd_ = 0;
 };
 

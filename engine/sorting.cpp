@@ -98,10 +98,9 @@ class LineTable {
   // keyless line goes before the first keyed line whose key exceeds the
   // greatest key placed before it, that is, right behind the run of equal
   // keys that holds the line with that greatest key.
-  std::vector<std::size_t> mergeKeyless(const Sorted& keyed, bool keepRepeats) const {
+  void mergeKeyless(const Sorted& keyed, bool keepRepeats, std::vector<std::size_t>& order) const {
     std::vector<std::size_t> rank(lines_.size());
     for (std::size_t p = 0; p < keyed.order.size(); ++p) rank[keyed.order[p]] = p;
-    std::vector<std::size_t> order;
     order.reserve(lines_.size());
     std::size_t nextKeyless = 0;
     std::size_t runOf = npos;  // the greatest-key line whose run end is known
@@ -128,22 +127,26 @@ class LineTable {
       order.push_back(keyed.order[p]);
     }
     emitKeylessBefore(npos);
-    return order;
   }
 
   // The segments in the given order. When the first line moves, it gets a
-  // LF in front and the new first segment loses its own, so lines stay whole.
-  std::string assemble(const std::vector<std::size_t>& order) const {
+  // LF in front and the new first segment loses its own, so lines stay
+  // whole. The table is emptied first (only the line starts are kept), so
+  // that it does not take room beside the new text.
+  std::string assembleAndClear(const std::vector<std::size_t>& order) {
+    std::vector<std::size_t> starts(lines_.size() + 1);
+    for (std::size_t i = 0; i < lines_.size(); ++i) starts[i] = lines_[i].start;
+    starts.back() = segmentsEnd_;
+    std::vector<Line>().swap(lines_);
     std::string result;
     result.reserve(text_.size() + 1);
     constexpr std::size_t kAhead = 16;  // segments fetched ahead of the copy
     for (std::size_t n = 0; n < order.size(); ++n) {
-      if (n + 2 * kAhead < order.size()) __builtin_prefetch(&lines_[order[n + 2 * kAhead]]);
-      if (n + kAhead < order.size())
-        __builtin_prefetch(text_.data() + lines_[order[n + kAhead]].start);
-      std::string_view segment = this->segment(order[n]);
-      if (n == 0 && order[n] != 0) segment.remove_prefix(1);
-      if (n != 0 && order[n] == 0) result.push_back('\n');
+      if (n + kAhead < order.size()) __builtin_prefetch(text_.data() + starts[order[n + kAhead]]);
+      const std::size_t i = order[n];
+      std::string_view segment = text_.substr(starts[i], starts[i + 1] - starts[i]);
+      if (n == 0 && i != 0) segment.remove_prefix(1);
+      if (n != 0 && i == 0) result.push_back('\n');
       result.append(segment);
     }
     return result;
@@ -203,11 +206,6 @@ class LineTable {
     }
   }
 
-  std::string_view segment(std::size_t i) const {
-    const std::size_t end = i + 1 < lines_.size() ? lines_[i + 1].start : segmentsEnd_;
-    return text_.substr(lines_[i].start, end - lines_[i].start);
-  }
-
   void walk(const Rule& rule, const Progress& progress) {
     MarkerFinders finders(text_, rule);
     lines_.reserve(countLineBreaks() + 1);
@@ -251,28 +249,27 @@ class LineTable {
 }  // namespace
 
 SortCounts sortByElement(std::string& text, const Rule& rule, const Progress& progress) {
-  const LineTable lines(text, rule, progress);
+  LineTable lines(text, rule, progress);
   SortCounts counts;
   std::vector<std::size_t> order;
   // Lines with an empty key each went to the very front.
   for (std::size_t i = lines.size(); i-- > 0;)
     if (lines[i].kind == Kind::EmptyKey) order.push_back(i);
-  const std::vector<std::size_t> rest = lines.mergeKeyless(lines.sortedKeyed(true), true);
-  order.insert(order.end(), rest.begin(), rest.end());
+  lines.mergeKeyless(lines.sortedKeyed(true), true, order);
   for (std::size_t i = 0; i < lines.size(); ++i)
     ++(lines[i].kind == Kind::Keyless ? counts.second : counts.first);
-  if (!order.empty()) text = lines.assemble(order);
+  if (!order.empty()) text = lines.assembleAndClear(order);
   return counts;
 }
 
 SortCounts sortDistinct(std::string& text, const Rule& rule, const Progress& progress,
                         std::vector<ElementCount>& report) {
-  const LineTable lines(text, rule, progress);
+  LineTable lines(text, rule, progress);
   SortCounts counts;
   std::vector<std::uint64_t> occurrences(lines.size(), 1);
 
   // The first keyed line of each key stays; the others count for it.
-  const LineTable::Sorted keyed = lines.sortedKeyed(false);
+  LineTable::Sorted keyed = lines.sortedKeyed(false);
   std::size_t kept = npos;
   for (std::size_t n = 0; n < keyed.order.size(); ++n) {
     if (keyed.same[n]) {
@@ -312,21 +309,24 @@ SortCounts sortDistinct(std::string& text, const Rule& rule, const Progress& pro
 
   std::vector<std::size_t> order;
   if (frontEntry != npos) order.push_back(frontEntry);
-  const std::vector<std::size_t> rest = lines.mergeKeyless(keyed, false);
-  order.insert(order.end(), rest.begin(), rest.end());
+  lines.mergeKeyless(keyed, false, order);
+  keyed = {};
 
   // Report: highest count first; equal counts, the later list entry first.
-  std::vector<std::size_t> byCount(order.rbegin(), order.rend());
-  std::stable_sort(byCount.begin(), byCount.end(),
-                   [&](std::size_t x, std::size_t y) { return occurrences[x] > occurrences[y]; });
-  report.clear();
-  report.reserve(byCount.size());
-  for (std::size_t i : byCount) {
-    const bool hasKey = lines[i].kind == Kind::Keyed;
-    report.push_back({hasKey ? std::string(lines.key(i)) : std::string(), occurrences[i]});
+  {
+    std::vector<std::size_t> byCount(order.rbegin(), order.rend());
+    std::stable_sort(byCount.begin(), byCount.end(),
+                     [&](std::size_t x, std::size_t y) { return occurrences[x] > occurrences[y]; });
+    report.clear();
+    report.reserve(byCount.size());
+    for (std::size_t i : byCount) {
+      const bool hasKey = lines[i].kind == Kind::Keyed;
+      report.push_back({hasKey ? std::string(lines.key(i)) : std::string(), occurrences[i]});
+    }
   }
+  std::vector<std::uint64_t>().swap(occurrences);
   // Last: the keys above are views into the old text.
-  if (!order.empty()) text = lines.assemble(order);
+  if (!order.empty()) text = lines.assembleAndClear(order);
   return counts;
 }
 

@@ -1,7 +1,8 @@
 // The process's real file system. Reading takes the whole file in one
 // buffer. Writing goes to a temporary file beside the target that is
-// flushed to disk and renamed over it, so a failure at any point leaves the
-// old file (or an input named as the output) intact. A symbolic link has the
+// renamed over it (flushed to disk first when it replaces a file), so a
+// failure at any point leaves the old file (or an input named as the
+// output) intact. A symbolic link has the
 // file it points to replaced; a target that is not a regular file (a device,
 // a FIFO) is written in place, since it cannot be renamed over.
 #include "platform/file_system.h"
@@ -101,12 +102,16 @@ class ReplacingFile : public OutputFile {
     if (!ok_) return false;
     ::fchmod(fd_, mode_);
     if (keepOwner_) (void)!::fchown(fd_, owner_, group_);  // only root may; failure is harmless
-    const bool synced = ::fsync(fd_) == 0;
+    // Over an existing file the new content reaches the disk before the
+    // rename, so not even a power failure can leave the old file lost and
+    // the new one incomplete. A new file has nothing to lose and is left to
+    // the system's writeback, as other tools leave theirs.
+    const bool synced = !keepOwner_ || ::fsync(fd_) == 0;
     const bool closed = ::close(fd_) == 0;
     fd_ = -1;
     if (!synced || !closed || ::rename(temp_.c_str(), target_.c_str()) != 0) return false;
     committed_ = true;
-    syncFolder();
+    if (keepOwner_) syncFolder();
     return true;
   }
 
@@ -124,7 +129,7 @@ class ReplacingFile : public OutputFile {
   mode_t mode_;
   uid_t owner_ = 0;
   gid_t group_ = 0;
-  bool keepOwner_ = false;
+  bool keepOwner_ = false;  // there is an old file: keep its owner, sync before replacing it
   bool ok_ = true;
   bool committed_ = false;
 };

@@ -23,7 +23,7 @@ for file in bin/kestrune share/applications/$id.desktop share/metainfo/$id.metai
   share/mime/packages/strovel-pattern.xml share/man/man1/kestrune.1.gz \
   share/icons/hicolor/scalable/apps/strovel.svg share/doc/strovel/README.md \
   share/doc/strovel/examples/errors.shbl share/doc/strovel/examples/server.log \
-  share/doc/strovel/docs/images/main-window.png; do
+  share/doc/strovel/examples/actions/1-replace.shbl share/doc/strovel/docs/images/main-window.png; do
   [ -f "$root/$file" ] || fail "$file is not installed"
 done
 [ -x "$root/bin/kestrune" ] || fail "bin/kestrune is not executable"

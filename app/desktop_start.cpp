@@ -1,17 +1,37 @@
-// Starting the desktop application.
+// Starting the desktop application, and recognising a pattern file handed
+// over by a file manager.
 #include "app/desktop_start.h"
 
 #include <QApplication>
 #include <cstdlib>
+#include <filesystem>
+#include <system_error>
 
 #include "app/main_window.h"
+#include "patterns/pattern_library.h"
 
 namespace strovel {
 namespace {
 
+namespace fs = std::filesystem;
+
 bool isSet(const char* name) {
   const char* value = std::getenv(name);
   return value && *value;
+}
+
+bool endsWith(const std::string& text, const std::string& tail) {
+  return text.size() >= tail.size() &&
+         text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+// Enters the folder of `path`; gives the file name to select, or empty when
+// the folder cannot be entered.
+std::string enterFolderOf(const std::string& path) {
+  const fs::path file(path);
+  std::error_code error;
+  if (file.has_parent_path()) fs::current_path(file.parent_path(), error);
+  return error ? std::string() : file.filename().string();
 }
 
 }  // namespace
@@ -20,12 +40,31 @@ bool displayAvailable() {
   return isSet("DISPLAY") || isSet("WAYLAND_DISPLAY") || isSet("QT_QPA_PLATFORM");
 }
 
-int runDesktop(int argc, char** argv, const CommandLine& options) {
+std::string openedPatternFile(int argc, const char* const* argv) {
+  if (argc != 2) return {};
+  const std::string path = argv[1];
+  if (!endsWith(path, kPatternExtension) || parseCommandLine(path).batch) return {};
+  std::error_code error;
+  return fs::is_regular_file(path, error) ? path : std::string();
+}
+
+void startWindow(MainWindow& window, const CommandLine& options, const std::string& openedPattern) {
+  if (openedPattern.empty()) {
+    window.interactiveStart(options);
+    return;
+  }
+  const std::string name = enterFolderOf(openedPattern);
+  window.interactiveStart(CommandLine{}, name);
+}
+
+int runDesktop(int argc, char** argv, const CommandLine& options,
+               const std::string& openedPattern) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("kestrune"));
+  QApplication::setDesktopFileName(QStringLiteral("org.strovel.Strovel"));
   QApplication::setWindowIcon(QIcon(QStringLiteral(":/strovel.png")));
   MainWindow window;
-  window.interactiveStart(options);
+  startWindow(window, options, openedPattern);
   window.exec();
   return 0;
 }

@@ -1,6 +1,7 @@
 // kestrune: the Strovel program. A command line that starts (after its
 // options) with "in_file=" is a batch run that needs no display; anything
-// else is the interactive start.
+// else is the interactive start, in the folder of a pattern file when the
+// command line is just that file (a file manager opening it).
 #include <clocale>
 #include <cstdio>
 #include <iostream>
@@ -18,7 +19,7 @@ constexpr const char* kSyntax =
 
 void printUsage() {
   std::cout << "Usage: " << kSyntax << "\n"
-            << "       kestrune            (the desktop window)\n"
+            << "       kestrune [PATTERN.shbl]  (the desktop window)\n"
             << "\n"
             << "Applies the rules of the pattern file PATTERN (.shbl) to the text file IN and\n"
             << "writes the result to TEMPLATE (default res_%d.txt; %d becomes 1).\n"
@@ -52,7 +53,10 @@ int main(int argc, char** argv) {
     return strovel::runBatch(commandLine, strovel::diskFileSystem(), notices,
                              strovel::openWithDesktop);
   }
-  if (strovel::displayAvailable()) return strovel::runDesktop(argc, argv, commandLine);
+  // Decided before Qt sees argv: QApplication takes its own options out of it.
+  const std::string openedPattern = strovel::openedPatternFile(argc, argv);
+  if (strovel::displayAvailable())
+    return strovel::runDesktop(argc, argv, commandLine, openedPattern);
   std::cerr << "kestrune: no display for the desktop window; for batch mode use\n  " << kSyntax
             << "\n";
   return 2;

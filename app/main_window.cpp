@@ -191,16 +191,18 @@ void MainWindow::buildMenu() {
   }
 }
 
-void MainWindow::interactiveStart(const CommandLine& options) {
+void MainWindow::interactiveStart(const CommandLine& options, const std::string& patternName) {
   openResult_ = true;
   statisticsCheck_->setChecked(true);
   dosCheck_->setChecked(options.dosMode);
   notices_.setSilent(options.silentMode);
   refreshPatternList();
   if (patternList_->count() > 0) {
-    patternList_->setCurrentIndex(0);
-    shownEntry_ = 0;
-    loadAndShow(patternList_->itemData(0).toByteArray().toStdString());
+    const QByteArray wanted(patternName.data(), static_cast<qsizetype>(patternName.size()));
+    const int entry = std::max(0, patternList_->findData(wanted));
+    patternList_->setCurrentIndex(entry);
+    shownEntry_ = entry;
+    loadAndShow(patternList_->itemData(entry).toByteArray().toStdString());
   }
   exitButton_->setFocus();
 }

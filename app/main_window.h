@@ -32,8 +32,9 @@ class MainWindow : public QDialog {
   explicit MainWindow(FileSystem& files = diskFileSystem(), QWidget* parent = nullptr);
 
   // The interactive start: options from the command line, the pattern list
-  // filled and its first entry loaded.
-  void interactiveStart(const CommandLine& options);
+  // filled and an entry loaded: the one named `patternName` when the list
+  // holds it (a pattern file opened from the file manager), else the first.
+  void interactiveStart(const CommandLine& options, const std::string& patternName = {});
 
   // The commands, as the controls and menus run them.
   void refreshPatternList();

@@ -1,5 +1,4 @@
-// Starting the desktop application, and recognising a pattern file handed
-// over by a file manager.
+// Starting the desktop application.
 #include "app/desktop_start.h"
 
 #include <QApplication>
@@ -15,16 +14,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-bool isSet(const char* name) {
-  const char* value = std::getenv(name);
-  return value && *value;
-}
-
-bool endsWith(const std::string& text, const std::string& tail) {
-  return text.size() >= tail.size() &&
-         text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
-}
-
 // Enters the folder of `path`; gives the file name to select, or empty when
 // the folder cannot be entered.
 std::string enterFolderOf(const std::string& path) {
@@ -35,18 +24,6 @@ std::string enterFolderOf(const std::string& path) {
 }
 
 }  // namespace
-
-bool displayAvailable() {
-  return isSet("DISPLAY") || isSet("WAYLAND_DISPLAY") || isSet("QT_QPA_PLATFORM");
-}
-
-std::string openedPatternFile(int argc, const char* const* argv) {
-  if (argc != 2) return {};
-  const std::string path = argv[1];
-  if (!endsWith(path, kPatternExtension) || parseCommandLine(path).batch) return {};
-  std::error_code error;
-  return fs::is_regular_file(path, error) ? path : std::string();
-}
 
 void startWindow(MainWindow& window, const CommandLine& options, const std::string& openedPattern) {
   if (openedPattern.empty()) {

@@ -8,6 +8,7 @@
 
 #include "app/batch_run.h"
 #include "app/command_line.h"
+#include "app/desktop_loader.h"
 #include "app/desktop_start.h"
 #include "app/stderr_notices.h"
 #include "platform/desktop.h"
@@ -56,7 +57,7 @@ int main(int argc, char** argv) {
   // Decided before Qt sees argv: QApplication takes its own options out of it.
   const std::string openedPattern = strovel::openedPatternFile(argc, argv);
   if (strovel::displayAvailable())
-    return strovel::runDesktop(argc, argv, commandLine, openedPattern);
+    return strovel::runLoadedDesktop(argc, argv, commandLine, openedPattern);
   std::cerr << "kestrune: no display for the desktop window; for batch mode use\n  " << kSyntax
             << "\n";
   return 2;

@@ -19,7 +19,7 @@ root="$scratch/stage/usr/local"
 id=org.strovel.Strovel
 
 # The layout below the prefix, and nothing outside it.
-for file in bin/kestrune share/applications/$id.desktop share/metainfo/$id.metainfo.xml \
+for file in bin/kestrune lib/kestrune/kestrune-desktop.so share/applications/$id.desktop share/metainfo/$id.metainfo.xml \
   share/mime/packages/strovel-pattern.xml share/man/man1/kestrune.1.gz \
   share/icons/hicolor/scalable/apps/strovel.svg share/doc/strovel/README.md \
   share/doc/strovel/examples/errors.shbl share/doc/strovel/examples/server.log \
@@ -98,6 +98,14 @@ cp -r "$root/share/doc/strovel/examples" "$scratch/work"
 (cd "$scratch/work" && "$root/bin/kestrune" in_file=server.log templet=errors.shbl) ||
   fail "the installed kestrune failed on the example"
 grep -q "ERROR" "$scratch/work/res_1.txt" || fail "no result from the installed kestrune"
+
+# The installed program finds its desktop part: the window is still up
+# when the timeout ends it (a missing part ends the start at once, status 2).
+status=0
+(cd "$scratch/work" && QT_QPA_PLATFORM=offscreen timeout 3 "$root/bin/kestrune" \
+  2>"$scratch/window.err") || status=$?
+[ "$status" -eq 124 ] && ! grep -q "does not load" "$scratch/window.err" ||
+  fail "the installed window did not start (status $status): $(cat "$scratch/window.err")"
 
 [ "$failures" -eq 0 ] && echo "installation checks passed"
 exit $((failures > 0))

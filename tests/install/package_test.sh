@@ -34,7 +34,8 @@ for package in libqt6widgets6 libqt6core6 libc6 libstdc\\+\\+6; do
 done
 
 dpkg-deb -c "$deb" | awk '{print $6}' >"$scratch/contents"
-for file in ./usr/bin/kestrune ./usr/share/applications/org.strovel.Strovel.desktop \
+for file in ./usr/bin/kestrune ./usr/lib/kestrune/kestrune-desktop.so \
+  ./usr/share/applications/org.strovel.Strovel.desktop \
   ./usr/share/man/man1/kestrune.1.gz ./usr/share/mime/packages/strovel-pattern.xml \
   ./usr/share/icons/hicolor/scalable/apps/strovel.svg ./usr/share/doc/strovel/examples/errors.shbl; do
   grep -qx -- "$file" "$scratch/contents" || fail "the package lacks $file"

@@ -1,5 +1,6 @@
-// Each action on a generated text of about 100 MB in a million lines, the
-// size the engine is built for. Run a single benchmark per process with
+// The searches, the line walk, the text-mode reader and writer, and each
+// action, on a generated text of about 100 MB in a million lines, the size
+// the engine is built for. Run a single benchmark per process with
 // --benchmark_filter to read its peak memory from the "peak_rss_x" counter
 // (peak resident memory of the process divided by the text size; the
 // generated text and its working copy are part of it).
@@ -14,6 +15,8 @@
 #include "engine/line_filters.h"
 #include "engine/replace_between.h"
 #include "engine/sorting.h"
+#include "engine/text_search.h"
+#include "platform/text_mode.h"
 
 namespace strovel {
 namespace {
@@ -67,8 +70,79 @@ Rule rule(std::string p1, std::string p2, std::string p3 = "") {
   return Rule{std::move(p1), std::move(p3), std::move(p2), 0, 1, 1};
 }
 
+// The searches alone: every occurrence of a pattern found one after the
+// other, for a frequent and a rare pattern and for the line breaks.
+void searchAll(benchmark::State& state, const std::string& pattern) {
+  const std::string& text = largeText();
+  for (auto _ : state) {
+    std::size_t count = 0;
+    for (std::size_t at = findIn(text, pattern, 0); at != npos;
+         at = findIn(text, pattern, at + pattern.size()))
+      ++count;
+    benchmark::DoNotOptimize(count);
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * text.size()));
+}
+void SearchFrequent(benchmark::State& state) { searchAll(state, "ERROR"); }
+void SearchRare(benchmark::State& state) { searchAll(state, "comp999]"); }
+void SearchLineBreaks(benchmark::State& state) { searchAll(state, "\n"); }
+
+// The line walk the per-line actions share: line ends, and an element
+// located in each line with cached finders.
+void LineWalk(benchmark::State& state) {
+  const std::string& text = largeText();
+  const Rule r = rule("[", "]");
+  for (auto _ : state) {
+    MarkerFinders finders(text, r);
+    std::size_t elements = 0;
+    for (std::size_t s = 0; s != npos;) {
+      const std::size_t lf = findByte(text, '\n', s + 1);
+      elements += locateElement(finders, r, s, lf == npos ? text.size() : lf).has_value();
+      s = lf;
+    }
+    benchmark::DoNotOptimize(elements);
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * text.size()));
+}
+
+// The text-mode layer on the same text with CR LF line breaks.
+const std::string& crLfText() {
+  static const std::string bytes = [] {
+    std::string b;
+    b.reserve(largeText().size() + kLines);
+    for (char c : largeText()) c == '\n' ? b += "\r\n" : b += c;
+    return b;
+  }();
+  return bytes;
+}
+void TextModeRead(benchmark::State& state) {
+  for (auto _ : state) {
+    TextModeReader reader(crLfText().size());
+    for (std::size_t at = 0; at < crLfText().size(); at += 128 * 1024)
+      reader.append(std::string_view(crLfText()).substr(at, 128 * 1024));
+    benchmark::DoNotOptimize(reader.take());
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * crLfText().size()));
+}
+struct DiscardingFile : OutputFile {
+  bool write(std::string_view bytes) override { return benchmark::DoNotOptimize(bytes), true; }
+  bool commit() override { return true; }
+};
+void TextModeWrite(benchmark::State& state) {
+  for (auto _ : state) {
+    DiscardingFile file;
+    TextModeWriter writer(file);
+    writer.write(largeText());
+    benchmark::DoNotOptimize(writer.flush());
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * largeText().size()));
+}
+
 void Replace(benchmark::State& state) {
   runAction(state, [](std::string& t) { return replaceText(t, rule("user=", "customer=")); });
+}
+void ReplaceSameLength(benchmark::State& state) {
+  runAction(state, [](std::string& t) { return replaceText(t, rule("ERROR", "FAULT")); });
 }
 void KeepLinesWith(benchmark::State& state) {
   runAction(state, [](std::string& t) { return keepLinesWith(t, rule("ERROR", ""), {}); });
@@ -96,7 +170,14 @@ void SortDistinct(benchmark::State& state) {
   });
 }
 
+BENCHMARK(SearchFrequent)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(SearchRare)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(SearchLineBreaks)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(LineWalk)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(TextModeRead)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(TextModeWrite)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(Replace)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(ReplaceSameLength)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(KeepLinesWith)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(KeepLinesWithRare)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(DeleteLinesWith)->Unit(benchmark::kMillisecond)->Iterations(3);

@@ -5,7 +5,11 @@
 // bounded buffer that is handed to the file whenever it fills.
 #include "platform/text_mode.h"
 
+#include <sys/mman.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 #if defined(__SSE2__)
@@ -107,6 +111,19 @@ void fromTextMode(std::string& bytes) {
     out += dropCrBeforeLf(block.get(), n, in < length ? p[in] : -1, p + out);
   }
   bytes.resize(out);
+}
+
+TextModeReader::TextModeReader(std::size_t expectedSize) {
+  text_.reserve(expectedSize);
+  // Fresh memory costs a page fault per page on first touch; asking for all
+  // of the buffer's pages at once is cheaper (kernels before 5.14 refuse,
+  // and the pages then come one by one as usual).
+  const auto page = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
+  const auto first = (reinterpret_cast<std::uintptr_t>(text_.data()) + page - 1) / page * page;
+  const auto end = reinterpret_cast<std::uintptr_t>(text_.data()) + expectedSize;
+  if (expectedSize >= (std::size_t{1} << 20) && end > first)
+    ::madvise(reinterpret_cast<void*>(first), end - first, MADV_POPULATE_WRITE);
+  text_.resize(expectedSize);
 }
 
 bool TextModeReader::append(std::string_view raw) {

@@ -21,7 +21,7 @@ void fromTextMode(std::string& bytes);
 // is read and converted in a single pass.
 class TextModeReader {
  public:
-  explicit TextModeReader(std::size_t expectedSize) { text_.resize(expectedSize); }
+  explicit TextModeReader(std::size_t expectedSize);
   // Converts the next piece; false once a Ctrl-Z has ended the text (the
   // rest of the file does not count).
   bool append(std::string_view raw);

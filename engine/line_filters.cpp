@@ -6,6 +6,7 @@
 
 #include <string.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "engine/text_search.h"
@@ -98,27 +99,16 @@ std::uint64_t replaceText(std::string& text, const Rule& rule) {
 
 namespace {
 
-// The walk both filters share. The kept segments move down in place: the
-// text ahead of the walk is never written, so the searches can run on it.
-// Up to the last LF every segment ends at a LF, and the walk jumps from
-// occurrence to occurrence, handling the lines in between as one block;
-// the segments behind the last LF (ended by lone CRs) are walked one by
-// one. Returns how many segments held an occurrence.
-std::uint64_t filterLines(std::string& text, const Rule& rule, const Progress& progress,
-                          bool keepMatching) {
-  const std::string_view in = text;
-  char* const p = text.data();
-  const FilterLines lines(in);
-  const std::size_t lastLf = in.rfind('\n');
-  Finder pattern(in, rule.Pattern1);
-  ProgressTicker ticker(progress, in.size());
-  std::size_t out = 0;
-  // Appends in[from, to) to the kept text.
-  auto keep = [&](std::size_t from, std::size_t to) {
-    if (out != from) std::memmove(p + out, p + from, to - from);
-    out += to - from;
-  };
-  std::uint64_t matching = 0;
+// The walk both filters share, over text[0, ...) where text starts at a
+// segment start. Up to lastLf every segment ends at a LF, and the walk jumps
+// from occurrence to occurrence, handing the lines in between on as one
+// block; when `final`, the segments behind lastLf (ended by lone CRs) follow
+// one by one. keep(from, to) receives the kept stretches in order. Returns
+// where the walk stopped (lastLf, or the text's end when final).
+template <typename Keep>
+std::size_t walkSegments(std::string_view text, std::size_t lastLf, bool final, Finder& pattern,
+                         bool keepMatching, std::uint64_t& matching, ProgressTicker& ticker,
+                         Keep&& keep) {
   std::size_t s = 0;
   while (lastLf != npos && s < lastLf) {
     ticker.at(s);
@@ -131,10 +121,10 @@ std::uint64_t filterLines(std::string& text, const Rule& rule, const Progress& p
     // The segment holding the occurrence starts at the last LF at or before it.
     std::size_t start = s;
     if (found > s) {
-      const void* lf = ::memrchr(p + s + 1, '\n', found - s);
-      if (lf) start = static_cast<std::size_t>(static_cast<const char*>(lf) - p);
+      const void* lf = ::memrchr(text.data() + s + 1, '\n', found - s);
+      if (lf) start = static_cast<std::size_t>(static_cast<const char*>(lf) - text.data());
     }
-    const std::size_t end = findByte(in, '\n', start + 1);
+    const std::size_t end = findByte(text, '\n', start + 1);
     if (keepMatching) {
       keep(start, end);
     } else {
@@ -143,20 +133,79 @@ std::uint64_t filterLines(std::string& text, const Rule& rule, const Progress& p
     ++matching;
     s = end;
   }
+  if (!final) return s;
+  const FilterLines lines(text);
   for (;;) {
     const std::size_t e = lines.end(s);
-    if (e == s) break;
+    if (e == s) return s;
     const std::size_t found = pattern.find(s);
     const bool inLine = found != npos && found < e;
     if (inLine) ++matching;
     if (inLine == keepMatching) keep(s, e);
     s = e;
   }
+}
+
+// The whole-text filter: the kept segments move down in place; the text
+// ahead of the walk is never written, so the searches can run on it.
+std::uint64_t filterLines(std::string& text, const Rule& rule, const Progress& progress,
+                          bool keepMatching) {
+  char* const p = text.data();
+  Finder pattern(text, rule.Pattern1);
+  ProgressTicker ticker(progress, text.size());
+  std::size_t out = 0;
+  std::uint64_t matching = 0;
+  walkSegments(text, text.rfind('\n'), true, pattern, keepMatching, matching, ticker,
+               [&](std::size_t from, std::size_t to) {
+                 if (out != from) std::memmove(p + out, p + from, to - from);
+                 out += to - from;
+               });
   text.resize(out);
   return matching;
 }
 
 }  // namespace
+
+StreamFilter::StreamFilter(const Rule& rule, bool keepMatching, Sink sink, std::size_t window)
+    : pattern_(rule.Pattern1),
+      keepMatching_(keepMatching),
+      sink_(std::move(sink)),
+      windowSize_(window),
+      nextWalk_(window) {}
+
+void StreamFilter::append(std::string_view text) {
+  window_.append(text);
+  if (window_.size() < nextWalk_) return;
+  walk(false);
+  // A window without a decidable line (one very long line) grows
+  // geometrically between walks, so that walking it stays linear.
+  nextWalk_ = std::max(windowSize_, 2 * window_.size());
+}
+
+std::uint64_t StreamFilter::finish() {
+  walk(true);
+  return matching_;
+}
+
+// Decides the segments of the window that are complete: those ending at a
+// LF behind which the window holds enough bytes to see every occurrence
+// that begins in them. The rest waits for more text.
+void StreamFilter::walk(bool final) {
+  const std::string_view text = window_;
+  std::size_t lastLf = text.rfind('\n');
+  if (!final) {
+    const std::size_t reach = pattern_.empty() ? 0 : pattern_.size() - 1;
+    lastLf = text.size() <= reach ? npos : text.rfind('\n', text.size() - 1 - reach);
+    if (lastLf == 0 || lastLf == npos) return;
+  }
+  Finder finder(text, pattern_);
+  const Progress none;
+  ProgressTicker ticker(none, text.size());
+  const std::size_t stop =
+      walkSegments(text, lastLf, final, finder, keepMatching_, matching_, ticker,
+                   [&](std::size_t from, std::size_t to) { sink_(text.substr(from, to - from)); });
+  window_.erase(0, stop);
+}
 
 std::uint64_t keepLinesWith(std::string& text, const Rule& rule, const Progress& progress) {
   return filterLines(text, rule, progress, true);

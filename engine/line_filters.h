@@ -8,7 +8,9 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <string_view>
 
 #include "engine/progress.h"
 #include "patterns/rule.h"
@@ -26,5 +28,31 @@ std::uint64_t keepLinesWith(std::string& text, const Rule& rule, const Progress&
 
 // Drops the segments in which Pattern1 begins; returns how many were dropped.
 std::uint64_t deleteLinesWith(std::string& text, const Rule& rule, const Progress& progress);
+
+// KeepLinesWith or DeleteLinesWith on a text that arrives in pieces, with
+// the same kept bytes and count as on the whole text. The kept stretches go
+// to the sink as soon as they are decided; only the undecided end of the
+// text (the current line, and as many bytes as Pattern1 needs to be seen
+// whole) is held.
+class StreamFilter {
+ public:
+  using Sink = std::function<void(std::string_view kept)>;
+  // `window`: how much text gathers before a walk decides what it can.
+  StreamFilter(const Rule& rule, bool keepMatching, Sink sink, std::size_t window = 1 << 20);
+  void append(std::string_view text);
+  // Decides the rest; returns how many segments held an occurrence.
+  std::uint64_t finish();
+
+ private:
+  void walk(bool final);
+
+  std::string pattern_;
+  bool keepMatching_;
+  Sink sink_;
+  std::string window_;  // from a segment start on
+  std::size_t windowSize_;
+  std::size_t nextWalk_;  // window size that triggers the next walk
+  std::uint64_t matching_ = 0;
+};
 
 }  // namespace strovel

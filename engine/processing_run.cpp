@@ -2,6 +2,9 @@
 // with one summary line each, and the atomic, text-mode result file.
 #include "engine/processing_run.h"
 
+#include <algorithm>
+#include <optional>
+
 #include "engine/line_filters.h"
 #include "engine/output_name.h"
 #include "engine/replace_between.h"
@@ -106,11 +109,74 @@ bool writeResult(OutputFile& out, const std::vector<std::string>* statistics,
   return writer.flush() && out.commit();
 }
 
+// The result is in place: reported, shown at 100 %, opened if asked.
+bool resultDone(const std::string& resultName, const RunOptions& options,
+                RunEnvironment& environment) {
+  environment.resultWritten();
+  environment.progress(100);
+  if (options.openResult) environment.openResult(resultName);
+  return true;
+}
+
+// A pattern of one KeepLinesWith or DeleteLinesWith rule never needs the
+// whole text: the input streams through the filter. Without statistics the
+// kept lines go straight to the result file; with them, they wait in
+// memory behind the summary line that counts them.
+bool filterFile(const Rule& rule, const std::string& inputPath, int runNumber,
+                const RunOptions& options, RunEnvironment& environment,
+                std::vector<std::string>& statisticsLines) {
+  std::unique_ptr<TextSource> source = environment.files().openText(inputPath);
+  if (!source) {
+    environment.notices().notify({164, inputPath});
+    return false;
+  }
+  statisticsLines.clear();
+  const std::string resultName = formatOutputName(options.outputNameTemplate, runNumber);
+  std::unique_ptr<OutputFile> out;
+  std::optional<TextModeWriter> writer;
+  std::string kept;
+  // A result that cannot be created is still counted for its summary line.
+  if (!options.statistics && (out = environment.files().createFile(resultName)))
+    writer.emplace(*out);
+  const bool keep = rule.ActionType == KeepLinesWith;
+  StreamFilter filter(rule, keep, [&](std::string_view piece) {
+    if (writer) {
+      writer->write(piece);
+    } else if (options.statistics) {
+      kept.append(piece);
+    }
+  });
+  std::string_view piece;
+  while (source->next(piece)) {
+    filter.append(piece);
+    environment.progress(static_cast<int>(std::min(source->done(), 1.0) * 99));
+  }
+  if (source->failed()) {
+    environment.notices().notify({164, inputPath});
+    return false;
+  }
+  const std::uint64_t count = filter.finish();
+  statisticsLines.push_back(formatText(localizedString(environment.language(), keep ? 146 : 148),
+                                       {shown(rule.Pattern1, ansiIsUtf8()), count}));
+  if (options.statistics) {
+    out = environment.files().createFile(resultName);
+    if (out && writeResult(*out, &statisticsLines, kept))
+      return resultDone(resultName, options, environment);
+  } else if (writer && writer->flush() && out->commit()) {
+    return resultDone(resultName, options, environment);
+  }
+  environment.notices().notify({160, resultName});
+  return false;
+}
+
 }  // namespace
 
 bool processFile(const RuleList& rules, const std::string& inputPath, int runNumber,
                  const RunOptions& options, RunEnvironment& environment,
                  std::vector<std::string>& statisticsLines) {
+  if (rules.size() == 1 && !options.dosMode &&
+      (rules.at(0).ActionType == KeepLinesWith || rules.at(0).ActionType == DeleteLinesWith))
+    return filterFile(rules.at(0), inputPath, runNumber, options, environment, statisticsLines);
   std::optional<std::string> input = environment.files().readText(inputPath);
   if (!input) {
     environment.notices().notify({164, inputPath});
@@ -132,10 +198,7 @@ bool processFile(const RuleList& rules, const std::string& inputPath, int runNum
     return false;
   }
   out.reset();
-  environment.resultWritten();
-  environment.progress(100);
-  if (options.openResult) environment.openResult(resultName);
-  return true;
+  return resultDone(resultName, options, environment);
 }
 
 }  // namespace strovel

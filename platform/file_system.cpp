@@ -82,6 +82,47 @@ class InPlaceFile : public OutputFile {
   bool ok_ = true;
 };
 
+// Reads through a cache-sized buffer and converts each piece into a second
+// one; neither grows with the file.
+class ChunkedTextSource : public TextSource {
+ public:
+  ChunkedTextSource(int fd, std::uint64_t size)
+      : fd_(fd), size_(size), raw_(new char[kPiece]), reader_(0) {}
+  ~ChunkedTextSource() override { ::close(fd_); }
+
+  bool next(std::string_view& piece) override {
+    while (!ended_) {
+      const ssize_t n = ::read(fd_, raw_.get(), kPiece);
+      if (n < 0 && errno == EINTR) continue;
+      if (n < 0) failed_ = true;
+      if (n <= 0) {
+        ended_ = true;
+        piece = reader_.drainLast();
+        return !failed_ && !piece.empty();
+      }
+      read_ += static_cast<std::uint64_t>(n);
+      ended_ = !reader_.append(std::string_view(raw_.get(), static_cast<std::size_t>(n)));
+      piece = ended_ ? reader_.drainLast() : reader_.drain();
+      if (!piece.empty()) return true;
+    }
+    return false;
+  }
+  bool failed() const override { return failed_; }
+  double done() const override {
+    return size_ == 0 ? 0 : static_cast<double>(read_) / static_cast<double>(size_);
+  }
+
+ private:
+  static constexpr std::size_t kPiece = 128 * 1024;
+  int fd_;
+  std::uint64_t size_;
+  std::uint64_t read_ = 0;
+  std::unique_ptr<char[]> raw_;
+  TextModeReader reader_;
+  bool ended_ = false;
+  bool failed_ = false;
+};
+
 // A temporary file that replaces `target` on commit().
 class ReplacingFile : public OutputFile {
  public:
@@ -152,6 +193,18 @@ class DiskFileSystem : public FileSystem {
     std::optional<std::string> text = readTextOpen(fd);
     ::close(fd);
     return text;
+  }
+
+  std::unique_ptr<TextSource> openText(const std::string& path) override {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return nullptr;
+    struct stat st;
+    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+      ::close(fd);
+      return nullptr;
+    }
+    return std::make_unique<ChunkedTextSource>(
+        fd, S_ISREG(st.st_mode) ? static_cast<std::uint64_t>(st.st_size) : 0);
   }
 
   std::unique_ptr<OutputFile> createFile(const std::string& path) override {
@@ -252,6 +305,34 @@ class DiskFileSystem : public FileSystem {
 };
 
 }  // namespace
+
+namespace {
+
+// The whole text as one piece.
+class WholeTextSource : public TextSource {
+ public:
+  explicit WholeTextSource(std::string text) : text_(std::move(text)) {}
+  bool next(std::string_view& piece) override {
+    if (given_ || text_.empty()) return false;
+    given_ = true;
+    piece = text_;
+    return true;
+  }
+  bool failed() const override { return false; }
+  double done() const override { return given_ ? 1 : 0; }
+
+ private:
+  std::string text_;
+  bool given_ = false;
+};
+
+}  // namespace
+
+std::unique_ptr<TextSource> FileSystem::openText(const std::string& path) {
+  std::optional<std::string> text = readText(path);
+  if (!text) return nullptr;
+  return std::make_unique<WholeTextSource>(std::move(*text));
+}
 
 std::optional<std::string> FileSystem::readText(const std::string& path) {
   std::optional<std::string> bytes = readFile(path);

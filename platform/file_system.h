@@ -27,6 +27,18 @@ class OutputFile {
   virtual bool commit() = 0;
 };
 
+// A file read as text piece by piece (see text_mode.h for the conversion).
+class TextSource {
+ public:
+  virtual ~TextSource() = default;
+  // The next piece, never empty; false at the end of the text or when a
+  // read failed (failed() tells which).
+  virtual bool next(std::string_view& piece) = 0;
+  virtual bool failed() const = 0;
+  // How far the reading has got, as a share of the file from 0 to 1.
+  virtual double done() const = 0;
+};
+
 class FileSystem {
  public:
   virtual ~FileSystem() = default;
@@ -36,6 +48,8 @@ class FileSystem {
   // The file read as text (see text_mode.h: CR LF becomes LF, Ctrl-Z ends
   // it), or nullopt as for readFile.
   virtual std::optional<std::string> readText(const std::string& path);
+  // The file as text in pieces; nullptr when it does not open (as above).
+  virtual std::unique_ptr<TextSource> openText(const std::string& path);
   // Starts replacing (or creating) the file; nullptr when it cannot be
   // created (no such folder, no permission, the target is read-only).
   virtual std::unique_ptr<OutputFile> createFile(const std::string& path) = 0;

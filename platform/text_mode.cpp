@@ -174,6 +174,12 @@ bool TextModeReader::append(std::string_view raw) {
   return !ended_;
 }
 
+std::string_view TextModeReader::drainLast() {
+  if (pendingCr_) text_[used_++] = '\r';
+  pendingCr_ = false;
+  return drain();
+}
+
 std::string TextModeReader::take() {
   if (pendingCr_) text_[used_++] = '\r';
   pendingCr_ = false;

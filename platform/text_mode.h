@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "platform/file_system.h"
 
@@ -26,6 +27,11 @@ class TextModeReader {
   // rest of the file does not count).
   bool append(std::string_view raw);
   std::string take();
+  // The text converted since the last drain (valid until the next append):
+  // for reading piece by piece through a small buffer.
+  std::string_view drain() { return std::string_view(text_.data(), std::exchange(used_, 0)); }
+  // The same at the end of the text, a held-back CR included.
+  std::string_view drainLast();
 
  private:
   std::string text_;  // the first used_ bytes hold the text

@@ -103,6 +103,33 @@ TEST(LiteralComparison, CountingActionsMatchLiteralVersions) {
   }
 }
 
+// The streaming filter against the literal filters: random texts in random
+// pieces, with windows from a single byte up, so lines and occurrences are
+// cut at every possible place.
+TEST(LiteralComparison, StreamFilterMatchesLiteralFilters) {
+  RandomCases random(9);
+  std::mt19937 pieces(10);
+  for (int i = 0; i < kCases; ++i) {
+    const std::string input = i % 2 ? random.text(60) : random.sparseText(400);
+    const Rule rule = random.rule(KeepLinesWith);
+    for (const bool keep : {true, false}) {
+      std::string expected = input;
+      const std::uint64_t expectedCount =
+          keep ? literal::keepLines(expected, rule) : literal::deleteLines(expected, rule);
+      std::string streamed;
+      StreamFilter filter(
+          rule, keep, [&](std::string_view piece) { streamed += piece; }, 1 + pieces() % 30);
+      for (std::size_t at = 0; at < input.size();) {
+        const std::size_t n = std::min<std::size_t>(input.size() - at, 1 + pieces() % 20);
+        filter.append(std::string_view(input).substr(at, n));
+        at += n;
+      }
+      ASSERT_EQ(filter.finish(), expectedCount) << describe(input, rule);
+      ASSERT_EQ(streamed, expected) << describe(input, rule) << (keep ? " keep" : " delete");
+    }
+  }
+}
+
 TEST(LiteralComparison, SortsMatchOneByOnePlacing) {
   RandomCases random(3);
   for (int i = 0; i < kCases; ++i) {

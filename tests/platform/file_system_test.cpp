@@ -19,6 +19,8 @@
 #include <iterator>
 #include <set>
 
+#include "platform/text_mode.h"
+
 namespace strovel {
 namespace {
 
@@ -90,6 +92,27 @@ TEST_F(DiskFileSystemTest, ReadsExactBytesAndNothingThatIsNoFile) {
   EXPECT_TRUE(disk_.readFile(path("empty.txt")) == ""s && disk_.canRead(path("empty.txt")));
   for (const std::string& bad : {path("missing.txt"), path("folder"), path("missing/x"), ""s})
     EXPECT_FALSE(disk_.readFile(bad) || disk_.canRead(bad)) << bad;
+}
+
+// Text read whole and text read in pieces are the same text: CR LF pairs
+// split between reads, a CR at the very end, a Ctrl-Z far into the file.
+TEST_F(DiskFileSystemTest, ReadsTextWholeOrInPieces) {
+  std::string bytes(700000, 'a');
+  for (std::size_t i = 0; i < bytes.size(); i += 1 + i % 97) bytes[i] = i % 3 ? '\n' : '\r';
+  const std::string withCtrlZ = bytes.substr(0, 400000) + "\x1A" + bytes;
+  for (const std::string& content : {bytes, bytes + "\r", withCtrlZ, ""s, "\r"s}) {
+    putFile(path("text.txt"), content);
+    std::string expected = content;
+    fromTextMode(expected);
+    EXPECT_TRUE(disk_.readText(path("text.txt")) == expected);
+    std::unique_ptr<TextSource> source = disk_.openText(path("text.txt"));
+    ASSERT_TRUE(source);
+    std::string pieces;
+    for (std::string_view piece; source->next(piece);) pieces += piece;
+    EXPECT_FALSE(source->failed());
+    EXPECT_TRUE(pieces == expected) << content.size();
+  }
+  EXPECT_FALSE(disk_.openText(path("missing.txt")) || disk_.openText(dir_));
 }
 
 // A new file gets the default mode; a replaced one keeps its own, and its

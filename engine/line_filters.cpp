@@ -207,6 +207,51 @@ void StreamFilter::walk(bool final) {
   window_.erase(0, stop);
 }
 
+StreamReplace::StreamReplace(const Rule& rule, Sink sink, std::size_t window)
+    : from_(rule.Pattern1), to_(rule.Pattern2), sink_(std::move(sink)), windowSize_(window) {}
+
+void StreamReplace::append(std::string_view text) {
+  if (text.empty()) return;
+  // Unify the piece's line breaks as the whole text would have them: a CR
+  // becomes LF, and a CR LF pair becomes its LF, even across pieces.
+  const std::size_t start = window_.size();
+  if (pendingCr_ && text.front() != '\n') window_.push_back('\n');
+  pendingCr_ = text.back() == '\r';
+  window_.append(text.substr(0, text.size() - (pendingCr_ ? 1 : 0)));
+  std::string unified = window_.substr(start);
+  unifyLineBreaks(unified);
+  window_.replace(start, npos, unified);
+  if (window_.size() >= windowSize_) replace(false);
+}
+
+std::uint64_t StreamReplace::finish() {
+  if (pendingCr_) window_.push_back('\n');
+  pendingCr_ = false;
+  replace(true);
+  return count_;
+}
+
+void StreamReplace::replace(bool final) {
+  const std::string_view text = window_;
+  std::size_t copied = 0;
+  if (!from_.empty()) {
+    for (std::size_t at = findIn(text, from_, 0); at != npos; at = findIn(text, from_, copied)) {
+      sink_(text.substr(copied, at - copied));
+      sink_(to_);
+      copied = at + from_.size();
+      ++count_;
+    }
+  }
+  // An occurrence may still begin in the last |Pattern1| - 1 bytes.
+  const std::size_t held = final || from_.empty() ? 0 : from_.size() - 1;
+  const std::size_t safe = text.size() > held ? text.size() - held : 0;
+  if (safe > copied) {
+    sink_(text.substr(copied, safe - copied));
+    copied = safe;
+  }
+  window_.erase(0, copied);
+}
+
 std::uint64_t keepLinesWith(std::string& text, const Rule& rule, const Progress& progress) {
   return filterLines(text, rule, progress, true);
 }

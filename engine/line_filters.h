@@ -55,4 +55,27 @@ class StreamFilter {
   std::uint64_t matching_ = 0;
 };
 
+// Replace on a text that arrives in pieces, with the same result and count
+// as replaceText on the whole text. Only the bytes that may still belong to
+// an occurrence (fewer than Pattern1 has) are held back.
+class StreamReplace {
+ public:
+  using Sink = std::function<void(std::string_view replaced)>;
+  StreamReplace(const Rule& rule, Sink sink, std::size_t window = 1 << 20);
+  void append(std::string_view text);
+  // Replaces in the rest; returns the number of replacements.
+  std::uint64_t finish();
+
+ private:
+  void replace(bool final);
+
+  std::string from_;
+  std::string to_;
+  Sink sink_;
+  std::size_t windowSize_;
+  std::string window_;      // line breaks already unified
+  bool pendingCr_ = false;  // a CR ended the last piece: LF whatever follows
+  std::uint64_t count_ = 0;
+};
+
 }  // namespace strovel

@@ -118,11 +118,11 @@ bool resultDone(const std::string& resultName, const RunOptions& options,
   return true;
 }
 
-// A pattern of one KeepLinesWith or DeleteLinesWith rule never needs the
-// whole text: the input streams through the filter. Without statistics the
+// A pattern of one Replace, KeepLinesWith or DeleteLinesWith rule never
+// needs the whole text: the input streams through the action. Without statistics the
 // kept lines go straight to the result file; with them, they wait in
 // memory behind the summary line that counts them.
-bool filterFile(const Rule& rule, const std::string& inputPath, int runNumber,
+bool streamFile(const Rule& rule, const std::string& inputPath, int runNumber,
                 const RunOptions& options, RunEnvironment& environment,
                 std::vector<std::string>& statisticsLines) {
   std::unique_ptr<TextSource> source = environment.files().openText(inputPath);
@@ -138,26 +138,40 @@ bool filterFile(const Rule& rule, const std::string& inputPath, int runNumber,
   // A result that cannot be created is still counted for its summary line.
   if (!options.statistics && (out = environment.files().createFile(resultName)))
     writer.emplace(*out);
-  const bool keep = rule.ActionType == KeepLinesWith;
-  StreamFilter filter(rule, keep, [&](std::string_view piece) {
+  auto sink = [&](std::string_view piece) {
     if (writer) {
       writer->write(piece);
     } else if (options.statistics) {
       kept.append(piece);
     }
-  });
+  };
+  std::optional<StreamReplace> replace;
+  std::optional<StreamFilter> filter;
+  if (rule.ActionType == Replace) {
+    replace.emplace(rule, sink);
+  } else {
+    filter.emplace(rule, rule.ActionType == KeepLinesWith, sink);
+  }
   std::string_view piece;
   while (source->next(piece)) {
-    filter.append(piece);
+    replace ? replace->append(piece) : filter->append(piece);
     environment.progress(static_cast<int>(std::min(source->done(), 1.0) * 99));
   }
   if (source->failed()) {
     environment.notices().notify({164, inputPath});
     return false;
   }
-  const std::uint64_t count = filter.finish();
-  statisticsLines.push_back(formatText(localizedString(environment.language(), keep ? 146 : 148),
-                                       {shown(rule.Pattern1, ansiIsUtf8()), count}));
+  const std::string p1 = shown(rule.Pattern1, ansiIsUtf8());
+  const LanguageSelector& language = environment.language();
+  if (replace) {
+    statisticsLines.push_back(
+        formatText(localizedString(language, 144),
+                   {p1, shown(rule.Pattern2, ansiIsUtf8()), replace->finish()}));
+  } else {
+    const int textId = rule.ActionType == KeepLinesWith ? 146 : 148;
+    statisticsLines.push_back(
+        formatText(localizedString(language, textId), {p1, filter->finish()}));
+  }
   if (options.statistics) {
     out = environment.files().createFile(resultName);
     if (out && writeResult(*out, &statisticsLines, kept))
@@ -175,8 +189,9 @@ bool processFile(const RuleList& rules, const std::string& inputPath, int runNum
                  const RunOptions& options, RunEnvironment& environment,
                  std::vector<std::string>& statisticsLines) {
   if (rules.size() == 1 && !options.dosMode &&
-      (rules.at(0).ActionType == KeepLinesWith || rules.at(0).ActionType == DeleteLinesWith))
-    return filterFile(rules.at(0), inputPath, runNumber, options, environment, statisticsLines);
+      (rules.at(0).ActionType == Replace || rules.at(0).ActionType == KeepLinesWith ||
+       rules.at(0).ActionType == DeleteLinesWith))
+    return streamFile(rules.at(0), inputPath, runNumber, options, environment, statisticsLines);
   std::optional<std::string> input = environment.files().readText(inputPath);
   if (!input) {
     environment.notices().notify({164, inputPath});

@@ -103,10 +103,10 @@ TEST(LiteralComparison, CountingActionsMatchLiteralVersions) {
   }
 }
 
-// The streaming filter against the literal filters: random texts in random
+// The streaming filters and Replace against their literal versions: random texts in random
 // pieces, with windows from a single byte up, so lines and occurrences are
 // cut at every possible place.
-TEST(LiteralComparison, StreamFilterMatchesLiteralFilters) {
+TEST(LiteralComparison, StreamingActionsMatchLiteralVersions) {
   RandomCases random(9);
   std::mt19937 pieces(10);
   for (int i = 0; i < kCases; ++i) {
@@ -127,6 +127,18 @@ TEST(LiteralComparison, StreamFilterMatchesLiteralFilters) {
       ASSERT_EQ(filter.finish(), expectedCount) << describe(input, rule);
       ASSERT_EQ(streamed, expected) << describe(input, rule) << (keep ? " keep" : " delete");
     }
+    std::string expected = input;
+    const std::uint64_t expectedCount = literal::replace(expected, rule);
+    std::string streamed;
+    StreamReplace replace(
+        rule, [&](std::string_view piece) { streamed += piece; }, 1 + pieces() % 30);
+    for (std::size_t at = 0; at < input.size();) {
+      const std::size_t n = std::min<std::size_t>(input.size() - at, 1 + pieces() % 20);
+      replace.append(std::string_view(input).substr(at, n));
+      at += n;
+    }
+    ASSERT_EQ(replace.finish(), expectedCount) << describe(input, rule);
+    ASSERT_EQ(streamed, expected) << describe(input, rule) << " replace";
   }
 }
 

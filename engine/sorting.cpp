@@ -3,27 +3,28 @@
 // element are merged in behind the greatest key that was placed before
 // them (see sorting.h for why that reproduces the one-by-one placing).
 //
-// The keyed lines are sorted by a stable radix sort on eight key bytes at a
-// time, loaded as one big-endian number (so numbers order as the bytes do),
-// with the key length as the last digit: keys of at most eight bytes are
-// then in their final order, and only groups of longer keys that share
-// their eight bytes go on to the next eight. Being stable, the sort keeps
-// input order (or its reverse) among equal keys without comparing them.
+// SortByElement sorts the keyed lines by a stable radix sort on eight key
+// bytes at a time, loaded as one big-endian number (so numbers order as the
+// bytes do), with the key length as the last digit: keys of at most eight
+// bytes are then in their final order, and only groups of longer keys that
+// share their eight bytes go on to the next eight. Being stable, the sort
+// keeps equal keys newest first without comparing them. SortDistinct needs
+// only the distinct keys: it gathers them in a hash table during the walk
+// and sorts just those.
 #include "engine/sorting.h"
 
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <functional>
+#include <optional>
 #include <string_view>
 #include <utility>
 
-#include "engine/replace_between.h"
-#include "engine/text_search.h"
+#include "engine/line_keys.h"
 
 namespace strovel {
 namespace {
-
-enum class Kind : unsigned char { Keyless, EmptyKey, Keyed };
 
 struct Line {
   std::size_t start;
@@ -69,19 +70,18 @@ class LineTable {
   std::size_t size() const { return lines_.size(); }
   const Line& operator[](std::size_t i) const { return lines_[i]; }
 
-  // Keyed lines with non-empty keys, by key; equal keys by input order,
-  // reversed when newestFirst. same[p] tells whether entry p has the key of
-  // entry p - 1.
+  // Keyed lines with non-empty keys, by key; equal keys newest first.
+  // same[p] tells whether entry p has the key of entry p - 1.
   struct Sorted {
     std::vector<std::size_t> order;
     std::vector<unsigned char> same;
   };
-  Sorted sortedKeyed(bool newestFirst) const {
+  Sorted sortedKeyed() const {
     std::vector<SortRecord> records;
     records.reserve(keyedLines_);
     for (std::size_t i = 0; i < lines_.size(); ++i)
       if (lines_[i].kind == Kind::Keyed) records.push_back({0, i, 0});
-    if (newestFirst) std::reverse(records.begin(), records.end());
+    std::reverse(records.begin(), records.end());
     Sorted sorted;
     sorted.same.resize(records.size());
     {
@@ -93,12 +93,11 @@ class LineTable {
     return sorted;
   }
 
-  // Merges the keyless lines (in input order) into the sorted keyed lines,
-  // leaving out the entries that repeat a key unless keepRepeats: each
-  // keyless line goes before the first keyed line whose key exceeds the
+  // Merges the keyless lines (in input order) into the sorted keyed lines:
+  // each keyless line goes before the first keyed line whose key exceeds the
   // greatest key placed before it, that is, right behind the run of equal
   // keys that holds the line with that greatest key.
-  void mergeKeyless(const Sorted& keyed, bool keepRepeats, std::vector<std::size_t>& order) const {
+  void mergeKeyless(const Sorted& keyed, std::vector<std::size_t>& order) const {
     std::vector<std::size_t> rank(lines_.size());
     for (std::size_t p = 0; p < keyed.order.size(); ++p) rank[keyed.order[p]] = p;
     order.reserve(lines_.size());
@@ -122,7 +121,6 @@ class LineTable {
       }
     };
     for (std::size_t p = 0; p < keyed.order.size(); ++p) {
-      if (!keepRepeats && keyed.same[p]) continue;
       emitKeylessBefore(p);
       order.push_back(keyed.order[p]);
     }
@@ -207,33 +205,19 @@ class LineTable {
   }
 
   void walk(const Rule& rule, const Progress& progress) {
-    MarkerFinders finders(text_, rule);
     lines_.reserve(countLineBreaks() + 1);
     std::size_t greatest = npos;  // line with the greatest non-empty key so far
-    ProgressTicker ticker(progress, text_.size());
-    for (std::size_t s = 0;;) {
-      const std::size_t lf = findByte(text_, '\n', s + 1);
-      const std::size_t e = lf != npos ? lf : text_.size();
-      if (e == s) break;
-      ticker.at(s);
-      Line line{s, greatest, 0, Kind::Keyless};
-      if (const std::optional<Element> element = locateElement(finders, rule, s, e)) {
-        const std::size_t keyAt = std::min(element->a + rule.Pattern1.size(), text_.size());
-        line.keyAt = keyAt;
-        line.keyLength = std::min(element->b - element->a, text_.size() - keyAt);
-        line.kind = line.keyLength == 0 ? Kind::EmptyKey : Kind::Keyed;
-      }
-      lines_.push_back(line);
-      if (line.kind == Kind::Keyed) ++keyedLines_;
-      if (line.kind == Kind::Keyed && (greatest == npos || key(lines_.size() - 1) > key(greatest)))
+    walkLineKeys(text_, rule, progress, [&](std::size_t s, std::size_t e, const LineKey& key) {
+      const bool keyed = key.kind == Kind::Keyed;
+      lines_.push_back(
+          {s, key.kind == Kind::Keyless ? greatest : key.keyAt, key.keyLength, key.kind});
+      if (keyed) ++keyedLines_;
+      if (keyed && (greatest == npos || this->key(lines_.size() - 1) > this->key(greatest)))
         greatest = lines_.size() - 1;
       segmentsEnd_ = e;
-      if (lf == npos) break;
-      s = lf;
-    }
+    });
   }
 
-  std::string_view text_;
   std::size_t countLineBreaks() const {
     std::size_t count = 0;
     for (std::size_t at = findByte(text_, '\n', 0); at != npos; at = findByte(text_, '\n', at + 1))
@@ -241,6 +225,7 @@ class LineTable {
     return count;
   }
 
+  std::string_view text_;
   std::vector<Line> lines_;
   std::size_t keyedLines_ = 0;
   std::size_t segmentsEnd_ = 0;
@@ -255,78 +240,149 @@ SortCounts sortByElement(std::string& text, const Rule& rule, const Progress& pr
   // Lines with an empty key each went to the very front.
   for (std::size_t i = lines.size(); i-- > 0;)
     if (lines[i].kind == Kind::EmptyKey) order.push_back(i);
-  lines.mergeKeyless(lines.sortedKeyed(true), true, order);
+  lines.mergeKeyless(lines.sortedKeyed(), order);
   for (std::size_t i = 0; i < lines.size(); ++i)
     ++(lines[i].kind == Kind::Keyless ? counts.second : counts.first);
   if (!order.empty()) text = lines.assembleAndClear(order);
   return counts;
 }
 
-SortCounts sortDistinct(std::string& text, const Rule& rule, const Progress& progress,
-                        std::vector<ElementCount>& report) {
-  LineTable lines(text, rule, progress);
-  SortCounts counts;
-  std::vector<std::uint64_t> occurrences(lines.size(), 1);
+namespace {
 
-  // The first keyed line of each key stays; the others count for it.
-  LineTable::Sorted keyed = lines.sortedKeyed(false);
-  std::size_t kept = npos;
-  for (std::size_t n = 0; n < keyed.order.size(); ++n) {
-    if (keyed.same[n]) {
-      ++occurrences[kept];
-      ++counts.second;
-    } else {
-      kept = keyed.order[n];
-      ++counts.first;
+// SortDistinct needs no order among equal keys, only the distinct keys:
+// they are gathered in a hash table as the lines are walked, and only they
+// are sorted. Each entry is a line that stays, with how often its key (or
+// its emptiness) occurred.
+struct Entry {
+  std::size_t line;
+  std::size_t start;
+  std::size_t end;
+  std::uint64_t count;
+  std::string_view key;  // distinct keys: the key; lines without one: empty
+  std::size_t greatest;  // lines without a key: the distinct key placed last before them
+};
+
+// Distinct keys by number, found by open addressing.
+class KeyTable {
+ public:
+  // The number of key, or npos when it is new (and then takes number `next`).
+  std::size_t findOrAdd(std::string_view key, std::size_t next, const std::vector<Entry>& entries) {
+    if (2 * (next + 1) > slots_.size()) grow(entries);
+    for (std::size_t at = hash(key) & (slots_.size() - 1);; at = (at + 1) & (slots_.size() - 1)) {
+      if (slots_[at] == 0) {
+        slots_[at] = next + 1;
+        return npos;
+      }
+      if (entries[slots_[at] - 1].key == key) return slots_[at] - 1;
     }
   }
 
+ private:
+  static std::size_t hash(std::string_view key) { return std::hash<std::string_view>{}(key); }
+  void grow(const std::vector<Entry>& entries) {
+    std::vector<std::size_t> old(std::max<std::size_t>(64, 2 * slots_.size()), 0);
+    old.swap(slots_);
+    for (std::size_t id : old) {
+      if (id == 0) continue;
+      std::size_t at = hash(entries[id - 1].key) & (slots_.size() - 1);
+      while (slots_[at] != 0) at = (at + 1) & (slots_.size() - 1);
+      slots_[at] = id;
+    }
+  }
+  std::vector<std::size_t> slots_;  // a key's number + 1; 0 is free
+};
+
+// The entries' segments in the given order. When the first line moves, it
+// gets a LF in front and the new first segment loses its own.
+std::string assembleEntries(std::string_view text, const std::vector<const Entry*>& order) {
+  std::string result;
+  result.reserve(text.size() + 1);
+  for (std::size_t n = 0; n < order.size(); ++n) {
+    std::string_view segment = text.substr(order[n]->start, order[n]->end - order[n]->start);
+    if (n == 0 && order[n]->line != 0) segment.remove_prefix(1);
+    if (n != 0 && order[n]->line == 0) result.push_back('\n');
+    result.append(segment);
+  }
+  return result;
+}
+
+}  // namespace
+
+SortCounts sortDistinct(std::string& text, const Rule& rule, const Progress& progress,
+                        std::vector<ElementCount>& report) {
+  SortCounts counts;
+  std::vector<Entry> keyed;    // the first line of each distinct key
+  std::vector<Entry> keyless;  // every line without an element
+  std::optional<Entry> front;  // the kept line with an empty key
+  KeyTable table;
+  std::size_t greatest = npos;
   // An empty key meets the list's front entry: a duplicate when that entry's
   // key is empty too (a line without an element placed before any keyed
   // line, or an earlier empty key), otherwise it becomes the front entry.
-  std::size_t emptyFront = npos;
-  std::size_t frontEntry = npos;  // the kept empty-key line, if any
-  bool keyedSeen = false;
-  for (std::size_t i = 0; i < lines.size(); ++i) {
-    switch (lines[i].kind) {
-      case Kind::Keyed:
-        keyedSeen = true;
+  std::size_t emptyFrontKeyless = npos;
+  std::size_t line = 0;
+  walkLineKeys(text, rule, progress, [&](std::size_t s, std::size_t e, const LineKey& key) {
+    const std::size_t i = line++;
+    switch (key.kind) {
+      case Kind::Keyed: {
+        const std::string_view k = std::string_view(text).substr(key.keyAt, key.keyLength);
+        const std::size_t id = table.findOrAdd(k, keyed.size(), keyed);
+        if (id != npos) {
+          ++keyed[id].count;
+          ++counts.second;
+          break;
+        }
+        keyed.push_back({i, s, e, 1, k, npos});
+        ++counts.first;
+        if (greatest == npos || k > keyed[greatest].key) greatest = keyed.size() - 1;
         break;
+      }
       case Kind::Keyless:
-        if (emptyFront == npos && !keyedSeen) emptyFront = i;
+        keyless.push_back({i, s, e, 1, {}, greatest});
+        if (emptyFrontKeyless == npos && !front && keyed.empty())
+          emptyFrontKeyless = keyless.size() - 1;
         break;
       case Kind::EmptyKey:
-        if (emptyFront != npos) {
-          ++occurrences[emptyFront];
+        if (front || emptyFrontKeyless != npos) {
+          ++(front ? front->count : keyless[emptyFrontKeyless].count);
           ++counts.second;
         } else {
-          emptyFront = frontEntry = i;
+          front = Entry{i, s, e, 1, {}, npos};
           ++counts.first;
         }
         break;
     }
-  }
+  });
 
-  std::vector<std::size_t> order;
-  if (frontEntry != npos) order.push_back(frontEntry);
-  lines.mergeKeyless(keyed, false, order);
-  keyed = {};
+  // The distinct keys in order; each line without an element goes right
+  // behind the greatest key placed before it.
+  std::vector<std::size_t> byKey(keyed.size());
+  for (std::size_t id = 0; id < byKey.size(); ++id) byKey[id] = id;
+  std::sort(byKey.begin(), byKey.end(),
+            [&](std::size_t x, std::size_t y) { return keyed[x].key < keyed[y].key; });
+  std::vector<std::size_t> rank(keyed.size());
+  for (std::size_t p = 0; p < byKey.size(); ++p) rank[byKey[p]] = p;
+  std::vector<const Entry*> order;
+  order.reserve(keyed.size() + keyless.size() + 1);
+  if (front) order.push_back(&*front);
+  std::size_t next = 0;
+  for (std::size_t p = 0; p <= byKey.size(); ++p) {
+    for (; next < keyless.size(); ++next) {
+      const std::size_t g = keyless[next].greatest;
+      if (p < byKey.size() && g != npos && rank[g] >= p) break;
+      order.push_back(&keyless[next]);
+    }
+    if (p < byKey.size()) order.push_back(&keyed[byKey[p]]);
+  }
 
   // Report: highest count first; equal counts, the later list entry first.
-  {
-    std::vector<std::size_t> byCount(order.rbegin(), order.rend());
-    std::stable_sort(byCount.begin(), byCount.end(),
-                     [&](std::size_t x, std::size_t y) { return occurrences[x] > occurrences[y]; });
-    report.clear();
-    report.reserve(byCount.size());
-    for (std::size_t i : byCount) {
-      const bool hasKey = lines[i].kind == Kind::Keyed;
-      report.push_back({hasKey ? std::string(lines.key(i)) : std::string(), occurrences[i]});
-    }
-  }
-  std::vector<std::uint64_t>().swap(occurrences);
-  // Last: the keys above are views into the old text.
-  if (!order.empty()) text = lines.assembleAndClear(order);
+  std::vector<const Entry*> byCount(order.rbegin(), order.rend());
+  std::stable_sort(byCount.begin(), byCount.end(),
+                   [](const Entry* x, const Entry* y) { return x->count > y->count; });
+  report.clear();
+  report.reserve(byCount.size());
+  for (const Entry* entry : byCount) report.push_back({std::string(entry->key), entry->count});
+  if (!order.empty()) text = assembleEntries(text, order);
   return counts;
 }
 

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <variant>
 
 #include "engine/line_filters.h"
 #include "engine/output_name.h"
@@ -118,10 +119,36 @@ bool resultDone(const std::string& resultName, const RunOptions& options,
   return true;
 }
 
-// A pattern of one Replace, KeepLinesWith or DeleteLinesWith rule never
-// needs the whole text: the input streams through the action. Without statistics the
-// kept lines go straight to the result file; with them, they wait in
-// memory behind the summary line that counts them.
+// The actions that never need the whole text, in their streaming form.
+using Streamer = std::variant<StreamReplace, StreamFilter, StreamReplaceBetween>;
+
+bool streams(const RuleList& rules) {
+  if (rules.size() != 1) return false;
+  const std::int32_t action = rules.at(0).ActionType;
+  return action == Replace || action == KeepLinesWith || action == DeleteLinesWith ||
+         action == ReplaceBetween;
+}
+
+// The summary line of a streamed rule with its count.
+std::string streamedSummary(const Rule& rule, std::uint64_t count,
+                            const LanguageSelector& language) {
+  const bool utf8 = ansiIsUtf8();
+  const std::string p1 = shown(rule.Pattern1, utf8);
+  switch (rule.ActionType) {
+    case KeepLinesWith:
+      return formatText(localizedString(language, 146), {p1, count});
+    case DeleteLinesWith:
+      return formatText(localizedString(language, 148), {p1, count});
+    default:
+      return formatText(localizedString(language, rule.ActionType == Replace ? 144 : 150),
+                        {p1, shown(rule.Pattern2, utf8), count});
+  }
+}
+
+// A pattern of one rule whose action streams never holds the whole text:
+// the input flows through the action. Without statistics the result goes
+// straight to its file; with them, it waits in memory behind the summary
+// line that counts it.
 bool streamFile(const Rule& rule, const std::string& inputPath, int runNumber,
                 const RunOptions& options, RunEnvironment& environment,
                 std::vector<std::string>& statisticsLines) {
@@ -134,7 +161,7 @@ bool streamFile(const Rule& rule, const std::string& inputPath, int runNumber,
   const std::string resultName = formatOutputName(options.outputNameTemplate, runNumber);
   std::unique_ptr<OutputFile> out;
   std::optional<TextModeWriter> writer;
-  std::string kept;
+  std::string result;
   // A result that cannot be created is still counted for its summary line.
   if (!options.statistics && (out = environment.files().createFile(resultName)))
     writer.emplace(*out);
@@ -142,39 +169,39 @@ bool streamFile(const Rule& rule, const std::string& inputPath, int runNumber,
     if (writer) {
       writer->write(piece);
     } else if (options.statistics) {
-      kept.append(piece);
+      result.append(piece);
     }
   };
-  std::optional<StreamReplace> replace;
-  std::optional<StreamFilter> filter;
-  if (rule.ActionType == Replace) {
-    replace.emplace(rule, sink);
-  } else {
-    filter.emplace(rule, rule.ActionType == KeepLinesWith, sink);
-  }
+  Streamer streamer = [&]() -> Streamer {
+    switch (rule.ActionType) {
+      case Replace:
+        return StreamReplace(rule, sink);
+      case ReplaceBetween:
+        return StreamReplaceBetween(rule, sink);
+      default:
+        return StreamFilter(rule, rule.ActionType == KeepLinesWith, sink);
+    }
+  }();
   std::string_view piece;
+  std::string dosPiece;
   while (source->next(piece)) {
-    replace ? replace->append(piece) : filter->append(piece);
+    if (options.dosMode) {
+      dosPiece.assign(piece);
+      oemToAnsi(dosPiece);
+      piece = dosPiece;
+    }
+    std::visit([&](auto& action) { action.append(piece); }, streamer);
     environment.progress(static_cast<int>(std::min(source->done(), 1.0) * 99));
   }
   if (source->failed()) {
     environment.notices().notify({164, inputPath});
     return false;
   }
-  const std::string p1 = shown(rule.Pattern1, ansiIsUtf8());
-  const LanguageSelector& language = environment.language();
-  if (replace) {
-    statisticsLines.push_back(
-        formatText(localizedString(language, 144),
-                   {p1, shown(rule.Pattern2, ansiIsUtf8()), replace->finish()}));
-  } else {
-    const int textId = rule.ActionType == KeepLinesWith ? 146 : 148;
-    statisticsLines.push_back(
-        formatText(localizedString(language, textId), {p1, filter->finish()}));
-  }
+  const std::uint64_t count = std::visit([](auto& action) { return action.finish(); }, streamer);
+  statisticsLines.push_back(streamedSummary(rule, count, environment.language()));
   if (options.statistics) {
     out = environment.files().createFile(resultName);
-    if (out && writeResult(*out, &statisticsLines, kept))
+    if (out && writeResult(*out, &statisticsLines, result))
       return resultDone(resultName, options, environment);
   } else if (writer && writer->flush() && out->commit()) {
     return resultDone(resultName, options, environment);
@@ -188,9 +215,7 @@ bool streamFile(const Rule& rule, const std::string& inputPath, int runNumber,
 bool processFile(const RuleList& rules, const std::string& inputPath, int runNumber,
                  const RunOptions& options, RunEnvironment& environment,
                  std::vector<std::string>& statisticsLines) {
-  if (rules.size() == 1 && !options.dosMode &&
-      (rules.at(0).ActionType == Replace || rules.at(0).ActionType == KeepLinesWith ||
-       rules.at(0).ActionType == DeleteLinesWith))
+  if (streams(rules))
     return streamFile(rules.at(0), inputPath, runNumber, options, environment, statisticsLines);
   std::optional<std::string> input = environment.files().readText(inputPath);
   if (!input) {

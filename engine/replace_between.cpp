@@ -76,6 +76,66 @@ std::uint64_t replaceBetween(std::string& text, const Rule& rule, const Progress
   return count;
 }
 
+StreamReplaceBetween::StreamReplaceBetween(const Rule& rule, Sink sink, std::size_t window)
+    : rule_(rule), sink_(std::move(sink)), windowSize_(window), nextWalk_(window) {}
+
+void StreamReplaceBetween::append(std::string_view text) {
+  window_.append(text);
+  if (window_.size() < nextWalk_) return;
+  walk(false);
+  nextWalk_ = std::max(windowSize_, 2 * window_.size());
+}
+
+std::uint64_t StreamReplaceBetween::finish() {
+  walk(true);
+  return count_;
+}
+
+// The whole-text walk on the window, which starts at a line start with
+// nothing replaced in it yet. Unless final, it stops at a line whose end,
+// markers and continuation the window may not hold in full yet.
+void StreamReplaceBetween::walk(bool final) {
+  if (ended_) return;
+  const std::string_view in = window_;
+  const std::string_view insert = rule_.Pattern3;
+  const std::size_t margin = std::max(rule_.Pattern1.size(), rule_.Pattern2.size()) + 2;
+  MarkerFinders finders(in, rule_);
+  std::size_t rest = 0;  // in[rest..] has not gone to the sink yet
+  std::size_t s = 0;
+  for (;;) {
+    const std::size_t lf = findByte(in, '\n', s + 1);
+    if (!final && (lf == npos || findByte(in, '\n', lf + margin) == npos)) break;
+    const std::size_t e = lf != npos ? lf : in.size();
+    if (e == s) {
+      ended_ = true;
+      break;
+    }
+    const std::optional<Element> element = locateElement(finders, rule_, s, e);
+    std::size_t next = lf;
+    if (element) {
+      const std::size_t a = element->a;
+      const std::size_t length = std::min(element->b - a + rule_.Pattern2.size(), in.size() - a);
+      sink_(in.substr(rest, a - rest));
+      sink_(insert);
+      rest = a + length;
+      ++count_;
+      next = findByte(in, '\n', a + insert.size() >= s + 1 ? rest : rest + 1);
+    }
+    if (next == npos) {
+      ended_ = true;
+      break;
+    }
+    s = next;
+  }
+  if (ended_) {
+    sink_(in.substr(rest));
+    window_.clear();
+    return;
+  }
+  sink_(in.substr(rest, s - rest));
+  window_.erase(0, s);
+}
+
 std::uint64_t replaceBetweenInFile(std::string& text, const Rule& rule) {
   const std::string_view in = text;
   const std::string_view insert = rule.Pattern3;

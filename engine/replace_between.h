@@ -10,8 +10,10 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "engine/progress.h"
 #include "engine/text_search.h"
@@ -47,5 +49,29 @@ std::uint64_t replaceBetween(std::string& text, const Rule& rule, const Progress
 // text, each search continuing right behind the previous insertion; returns
 // the number of replacements.
 std::uint64_t replaceBetweenInFile(std::string& text, const Rule& rule);
+
+// ReplaceBetween on a text that arrives in pieces, with the same result and
+// count as on the whole text. A line is decided once the text reaches the
+// second line break behind it with room for the markers to be seen whole;
+// what lies before the current line goes to the sink.
+class StreamReplaceBetween {
+ public:
+  using Sink = std::function<void(std::string_view changed)>;
+  StreamReplaceBetween(const Rule& rule, Sink sink, std::size_t window = 1 << 20);
+  void append(std::string_view text);
+  // Decides the rest; returns the number of lines changed.
+  std::uint64_t finish();
+
+ private:
+  void walk(bool final);
+
+  Rule rule_;
+  Sink sink_;
+  std::size_t windowSize_;
+  std::size_t nextWalk_;
+  std::string window_;  // from the current line start on
+  bool ended_ = false;  // the walk met the end of the text
+  std::uint64_t count_ = 0;
+};
 
 }  // namespace strovel

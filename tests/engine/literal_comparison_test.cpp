@@ -139,6 +139,18 @@ TEST(LiteralComparison, StreamingActionsMatchLiteralVersions) {
     }
     ASSERT_EQ(replace.finish(), expectedCount) << describe(input, rule);
     ASSERT_EQ(streamed, expected) << describe(input, rule) << " replace";
+    expected = input;
+    const std::uint64_t expectedLines = literal::replaceBetween(expected, rule);
+    streamed.clear();
+    StreamReplaceBetween between(
+        rule, [&](std::string_view piece) { streamed += piece; }, 1 + pieces() % 30);
+    for (std::size_t at = 0; at < input.size();) {
+      const std::size_t n = std::min<std::size_t>(input.size() - at, 1 + pieces() % 20);
+      between.append(std::string_view(input).substr(at, n));
+      at += n;
+    }
+    ASSERT_EQ(between.finish(), expectedLines) << describe(input, rule);
+    ASSERT_EQ(streamed, expected) << describe(input, rule) << " between";
   }
 }
 

@@ -99,12 +99,14 @@ void StreamReplaceBetween::walk(bool final) {
   const std::string_view in = window_;
   const std::string_view insert = rule_.Pattern3;
   const std::size_t margin = std::max(rule_.Pattern1.size(), rule_.Pattern2.size()) + 2;
+  // A line is decided when a line break follows its own by the margin.
+  const std::size_t lastLf = in.rfind('\n');
   MarkerFinders finders(in, rule_);
   std::size_t rest = 0;  // in[rest..] has not gone to the sink yet
   std::size_t s = 0;
   for (;;) {
     const std::size_t lf = findByte(in, '\n', s + 1);
-    if (!final && (lf == npos || findByte(in, '\n', lf + margin) == npos)) break;
+    if (!final && (lf == npos || lastLf == npos || lf + margin > lastLf)) break;
     const std::size_t e = lf != npos ? lf : in.size();
     if (e == s) {
       ended_ = true;

@@ -109,6 +109,12 @@ std::size_t expandLf(const char* src, std::size_t n, char* dst) {
     i += k + 1;
   }
 #endif
+  if (n - i < 16) {  // a short piece or tail: not worth a call
+    for (; i < n; ++i) {
+      if (src[i] == '\n') *dst++ = '\r';
+      *dst++ = src[i];
+    }
+  }
   while (i < n) {
     const void* hit = std::memchr(src + i, '\n', n - i);
     const std::size_t stop =

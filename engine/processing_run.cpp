@@ -120,13 +120,14 @@ bool resultDone(const std::string& resultName, const RunOptions& options,
 }
 
 // The actions that never need the whole text, in their streaming form.
-using Streamer = std::variant<StreamReplace, StreamFilter, StreamReplaceBetween>;
+using Streamer =
+    std::variant<StreamReplace, StreamFilter, StreamReplaceBetween, StreamReplaceInFile>;
 
 bool streams(const RuleList& rules) {
   if (rules.size() != 1) return false;
   const std::int32_t action = rules.at(0).ActionType;
   return action == Replace || action == KeepLinesWith || action == DeleteLinesWith ||
-         action == ReplaceBetween;
+         action == ReplaceBetween || action == ReplaceBetweenInFile;
 }
 
 // The summary line of a streamed rule with its count.
@@ -178,6 +179,8 @@ bool streamFile(const Rule& rule, const std::string& inputPath, int runNumber,
         return StreamReplace(rule, sink);
       case ReplaceBetween:
         return StreamReplaceBetween(rule, sink);
+      case ReplaceBetweenInFile:
+        return StreamReplaceInFile(rule, sink);
       default:
         return StreamFilter(rule, rule.ActionType == KeepLinesWith, sink);
     }

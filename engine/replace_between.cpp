@@ -138,6 +138,68 @@ void StreamReplaceBetween::walk(bool final) {
   window_.erase(0, s);
 }
 
+StreamReplaceInFile::StreamReplaceInFile(const Rule& rule, Sink sink, std::size_t window)
+    : rule_(rule), sink_(std::move(sink)), windowSize_(window), nextWalk_(window) {}
+
+void StreamReplaceInFile::append(std::string_view text) {
+  window_.append(text);
+  if (window_.size() < nextWalk_) return;
+  walk(false);
+  nextWalk_ = std::max(windowSize_, 2 * window_.size());
+}
+
+std::uint64_t StreamReplaceInFile::finish() {
+  walk(true);
+  return count_;
+}
+
+// The whole-text loop on the window. Unless final, a missing Pattern1 lets
+// everything before its last possible start go, and a missing Pattern2
+// (or one that would be the end of the text) holds the text from Pattern1.
+void StreamReplaceInFile::walk(bool final) {
+  const std::string_view in = window_;
+  const bool leftAtScan = rule_.LocationFromStart == 0 && rule_.Pattern1.empty();
+  const bool rightAtEnd = rule_.LocationAfterPattern1 == 0 && rule_.Pattern2.empty();
+  Finder left(in, rule_.Pattern1);
+  Finder right(in, rule_.Pattern2);
+  std::size_t rest = 0;  // in[rest..] has not gone to the sink yet
+  while (rest < in.size()) {
+    const std::size_t a = leftAtScan ? rest : left.find(first_ ? 1 : rest);
+    if (a == npos) {
+      // No Pattern1 can begin before `safe` any more.
+      const std::size_t safe =
+          in.size() + 1 > rule_.Pattern1.size() ? in.size() + 1 - rule_.Pattern1.size() : 0;
+      if (!final && std::min(safe, in.size()) > rest) {
+        sink_(in.substr(rest, std::min(safe, in.size()) - rest));
+        rest = std::min(safe, in.size());
+        first_ = false;
+      }
+      break;
+    }
+    const std::size_t b =
+        rightAtEnd ? (final ? in.size() : npos) : right.find(a + rule_.Pattern1.size() + 1);
+    if (b == npos) {
+      if (!final) {
+        sink_(in.substr(rest, a - rest));
+        rest = a;
+        first_ = first_ && a == 0;
+      }
+      break;
+    }
+    sink_(in.substr(rest, a - rest));
+    sink_(rule_.Pattern3);
+    rest = std::min(b + rule_.Pattern2.size(), in.size());
+    ++count_;
+    first_ = false;
+  }
+  if (final) {
+    sink_(in.substr(rest));
+    window_.clear();
+  } else {
+    window_.erase(0, rest);
+  }
+}
+
 std::uint64_t replaceBetweenInFile(std::string& text, const Rule& rule) {
   const std::string_view in = text;
   const std::string_view insert = rule.Pattern3;

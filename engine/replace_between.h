@@ -74,4 +74,28 @@ class StreamReplaceBetween {
   std::uint64_t count_ = 0;
 };
 
+// ReplaceBetweenInFile on a text that arrives in pieces, with the same
+// result and count as on the whole text. Text before the next Pattern1 is
+// passed on at once; from a found Pattern1 on, the text is held until its
+// Pattern2 turns up (or the text ends).
+class StreamReplaceInFile {
+ public:
+  using Sink = std::function<void(std::string_view changed)>;
+  StreamReplaceInFile(const Rule& rule, Sink sink, std::size_t window = 1 << 20);
+  void append(std::string_view text);
+  // Decides the rest; returns the number of replacements.
+  std::uint64_t finish();
+
+ private:
+  void walk(bool final);
+
+  Rule rule_;
+  Sink sink_;
+  std::size_t windowSize_;
+  std::size_t nextWalk_;
+  std::string window_;  // the text not passed on yet
+  bool first_ = true;   // no search has moved past the start of the text
+  std::uint64_t count_ = 0;
+};
+
 }  // namespace strovel

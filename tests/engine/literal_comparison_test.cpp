@@ -151,6 +151,18 @@ TEST(LiteralComparison, StreamingActionsMatchLiteralVersions) {
     }
     ASSERT_EQ(between.finish(), expectedLines) << describe(input, rule);
     ASSERT_EQ(streamed, expected) << describe(input, rule) << " between";
+    expected = input;
+    const std::uint64_t expectedInFile = literal::replaceBetweenInFile(expected, rule);
+    streamed.clear();
+    StreamReplaceInFile inFile(
+        rule, [&](std::string_view piece) { streamed += piece; }, 1 + pieces() % 30);
+    for (std::size_t at = 0; at < input.size();) {
+      const std::size_t n = std::min<std::size_t>(input.size() - at, 1 + pieces() % 20);
+      inFile.append(std::string_view(input).substr(at, n));
+      at += n;
+    }
+    ASSERT_EQ(inFile.finish(), expectedInFile) << describe(input, rule);
+    ASSERT_EQ(streamed, expected) << describe(input, rule) << " in file";
   }
 }
 

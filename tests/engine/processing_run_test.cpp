@@ -62,6 +62,7 @@ TEST_F(ProcessingRun, ResultHoldsStatisticsBlockThenTextWithCrLf) {
       {"", {makeRule(KeepLinesWith, "x")}, summary(146, {"x", 0}) + "\r\n\r\n\r\n", true},
       {"x[a]y\r\n[b", {makeRule(ReplaceBetween, "[", "]", "<>")},
        summary(150, {"[", "]", 1}) + "\r\n\r\n\r\nx<>y\r\n[b", true},
+      {"x[a\r\n]y", {makeRule(ReplaceBetweenInFile, "[", "]", "<>")}, "x<>y"},
       // Replace turns the lone CR into a line break even without a match.
       {"a\rb\nc", {makeRule(Replace, "z", ""), makeRule(KeepLinesWith, "a")}, "a"},
       // CP866 A and a in a UTF-8 locale; the rule's byte is not converted.

@@ -22,6 +22,18 @@ struct LineKey {
   std::size_t keyLength = 0;
 };
 
+// The key of the line [s, e) of text.
+inline LineKey lineKey(MarkerFinders& finders, const Rule& rule, std::string_view text,
+                       std::size_t s, std::size_t e) {
+  LineKey key;
+  if (const std::optional<Element> element = locateElement(finders, rule, s, e)) {
+    key.keyAt = std::min(element->a + rule.Pattern1.size(), text.size());
+    key.keyLength = std::min(element->b - element->a, text.size() - key.keyAt);
+    key.kind = key.keyLength == 0 ? Kind::EmptyKey : Kind::Keyed;
+  }
+  return key;
+}
+
 // Calls visit(start, end, key) for each line in order.
 template <typename Visit>
 void walkLineKeys(std::string_view text, const Rule& rule, const Progress& progress,
@@ -33,13 +45,7 @@ void walkLineKeys(std::string_view text, const Rule& rule, const Progress& progr
     const std::size_t e = lf != npos ? lf : text.size();
     if (e == s) return;
     ticker.at(s);
-    LineKey key;
-    if (const std::optional<Element> element = locateElement(finders, rule, s, e)) {
-      key.keyAt = std::min(element->a + rule.Pattern1.size(), text.size());
-      key.keyLength = std::min(element->b - element->a, text.size() - key.keyAt);
-      key.kind = key.keyLength == 0 ? Kind::EmptyKey : Kind::Keyed;
-    }
-    visit(s, e, key);
+    visit(s, e, lineKey(finders, rule, text, s, e));
     if (lf == npos) return;
     s = lf;
   }

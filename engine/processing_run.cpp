@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <type_traits>
 #include <variant>
 
 #include "engine/line_filters.h"
@@ -23,6 +24,22 @@ constexpr std::size_t kShownKeyBytes = 990;
 std::string shown(const std::string& text, bool utf8) {
   if (text.size() <= kShownPatternBytes) return text;
   return text.substr(0, cutPrefixLength(text, kShownPatternBytes, utf8)) + "...";
+}
+
+// SortDistinct's summary line and its report, one line per kept entry.
+void addDistinctStatistics(const Rule& rule, const SortCounts& counts,
+                           std::vector<ElementCount>& report, const LanguageSelector& language,
+                           std::vector<std::string>& lines) {
+  const bool utf8 = ansiIsUtf8();
+  lines.push_back(formatText(
+      localizedString(language, 154),
+      {shown(rule.Pattern1, utf8), shown(rule.Pattern2, utf8), counts.first, counts.second}));
+  const std::string format = localizedString(language, 156);
+  for (ElementCount& entry : report) {
+    std::erase(entry.key, '\n');
+    entry.key.resize(cutPrefixLength(entry.key, kShownKeyBytes, utf8));
+    lines.push_back(formatText(format, {entry.key, entry.count}));
+  }
 }
 
 class RuleRunner {
@@ -58,7 +75,7 @@ class RuleRunner {
         return;
       }
       case SortDistinct:
-        sortDistinctWithReport(rule, p1, p2);
+        sortDistinctWithReport(rule);
         return;
       default:
         env_.notices().notify({158, {}});
@@ -70,16 +87,10 @@ class RuleRunner {
     lines_.push_back(formatText(localizedString(env_.language(), textId), args));
   }
 
-  void sortDistinctWithReport(const Rule& rule, const std::string& p1, const std::string& p2) {
+  void sortDistinctWithReport(const Rule& rule) {
     std::vector<ElementCount> report;
     const SortCounts counts = sortDistinct(text_, rule, progress_, report);
-    summary(154, {p1, p2, counts.first, counts.second});
-    const std::string format = localizedString(env_.language(), 156);
-    for (ElementCount& entry : report) {
-      std::erase(entry.key, '\n');
-      entry.key.resize(cutPrefixLength(entry.key, kShownKeyBytes, utf8_));
-      lines_.push_back(formatText(format, {entry.key, entry.count}));
-    }
+    addDistinctStatistics(rule, counts, report, env_.language(), lines_);
   }
 
   void reportProgress(std::size_t position) {
@@ -120,14 +131,14 @@ bool resultDone(const std::string& resultName, const RunOptions& options,
 }
 
 // The actions that never need the whole text, in their streaming form.
-using Streamer =
-    std::variant<StreamReplace, StreamFilter, StreamReplaceBetween, StreamReplaceInFile>;
+using Streamer = std::variant<StreamReplace, StreamFilter, StreamReplaceBetween,
+                              StreamReplaceInFile, StreamSortDistinct>;
 
 bool streams(const RuleList& rules) {
   if (rules.size() != 1) return false;
   const std::int32_t action = rules.at(0).ActionType;
   return action == Replace || action == KeepLinesWith || action == DeleteLinesWith ||
-         action == ReplaceBetween || action == ReplaceBetweenInFile;
+         action == ReplaceBetween || action == ReplaceBetweenInFile || action == SortDistinct;
 }
 
 // The summary line of a streamed rule with its count.
@@ -164,8 +175,9 @@ bool streamFile(const Rule& rule, const std::string& inputPath, int runNumber,
   std::optional<TextModeWriter> writer;
   std::string result;
   // A result that cannot be created is still counted for its summary line.
-  if (!options.statistics && (out = environment.files().createFile(resultName)))
-    writer.emplace(*out);
+  // SortDistinct has its result only at the end.
+  const bool direct = !options.statistics && rule.ActionType != SortDistinct;
+  if (direct && (out = environment.files().createFile(resultName))) writer.emplace(*out);
   auto sink = [&](std::string_view piece) {
     if (writer) {
       writer->write(piece);
@@ -181,6 +193,8 @@ bool streamFile(const Rule& rule, const std::string& inputPath, int runNumber,
         return StreamReplaceBetween(rule, sink);
       case ReplaceBetweenInFile:
         return StreamReplaceInFile(rule, sink);
+      case SortDistinct:
+        return StreamSortDistinct(rule);
       default:
         return StreamFilter(rule, rule.ActionType == KeepLinesWith, sink);
     }
@@ -200,11 +214,25 @@ bool streamFile(const Rule& rule, const std::string& inputPath, int runNumber,
     environment.notices().notify({164, inputPath});
     return false;
   }
-  const std::uint64_t count = std::visit([](auto& action) { return action.finish(); }, streamer);
-  statisticsLines.push_back(streamedSummary(rule, count, environment.language()));
-  if (options.statistics) {
+  if (StreamSortDistinct* distinct = std::get_if<StreamSortDistinct>(&streamer)) {
+    std::vector<ElementCount> report;
+    const SortCounts counts = distinct->finish(result, report);
+    addDistinctStatistics(rule, counts, report, environment.language(), statisticsLines);
+  } else {
+    const std::uint64_t count = std::visit(
+        [](auto& action) -> std::uint64_t {
+          if constexpr (std::is_same_v<std::decay_t<decltype(action)>, StreamSortDistinct>) {
+            return 0;  // handled above
+          } else {
+            return action.finish();
+          }
+        },
+        streamer);
+    statisticsLines.push_back(streamedSummary(rule, count, environment.language()));
+  }
+  if (!direct) {
     out = environment.files().createFile(resultName);
-    if (out && writeResult(*out, &statisticsLines, result))
+    if (out && writeResult(*out, options.statistics ? &statisticsLines : nullptr, result))
       return resultDone(resultName, options, environment);
   } else if (writer && writer->flush() && out->commit()) {
     return resultDone(resultName, options, environment);

@@ -250,41 +250,45 @@ SortCounts sortByElement(std::string& text, const Rule& rule, const Progress& pr
 namespace {
 
 // SortDistinct needs no order among equal keys, only the distinct keys:
-// they are gathered in a hash table as the lines are walked, and only they
-// are sorted. Each entry is a line that stays, with how often its key (or
-// its emptiness) occurred.
+// they are gathered in a hash table as the lines come, and only they are
+// sorted. Each entry is a line that stays (its segment and key copied into
+// one store), with how often its key (or its emptiness) occurred.
 struct Entry {
   std::size_t line;
-  std::size_t start;
-  std::size_t end;
+  std::size_t start;  // the segment in the store
+  std::size_t length;
   std::uint64_t count;
-  std::string_view key;  // distinct keys: the key; lines without one: empty
+  std::size_t keyAt;  // distinct keys: the key in the store; others: empty
+  std::size_t keyLength;
   std::size_t greatest;  // lines without a key: the distinct key placed last before them
 };
 
-// Distinct keys by number, found by open addressing.
+// Distinct keys by number, found by open addressing; keyOf(number) gives a
+// number's key.
 class KeyTable {
  public:
   // The number of key, or npos when it is new (and then takes number `next`).
-  std::size_t findOrAdd(std::string_view key, std::size_t next, const std::vector<Entry>& entries) {
-    if (2 * (next + 1) > slots_.size()) grow(entries);
+  template <typename KeyOf>
+  std::size_t findOrAdd(std::string_view key, std::size_t next, const KeyOf& keyOf) {
+    if (2 * (next + 1) > slots_.size()) grow(keyOf);
     for (std::size_t at = hash(key) & (slots_.size() - 1);; at = (at + 1) & (slots_.size() - 1)) {
       if (slots_[at] == 0) {
         slots_[at] = next + 1;
         return npos;
       }
-      if (entries[slots_[at] - 1].key == key) return slots_[at] - 1;
+      if (keyOf(slots_[at] - 1) == key) return slots_[at] - 1;
     }
   }
 
  private:
   static std::size_t hash(std::string_view key) { return std::hash<std::string_view>{}(key); }
-  void grow(const std::vector<Entry>& entries) {
+  template <typename KeyOf>
+  void grow(const KeyOf& keyOf) {
     std::vector<std::size_t> old(std::max<std::size_t>(64, 2 * slots_.size()), 0);
     old.swap(slots_);
     for (std::size_t id : old) {
       if (id == 0) continue;
-      std::size_t at = hash(entries[id - 1].key) & (slots_.size() - 1);
+      std::size_t at = hash(keyOf(id - 1)) & (slots_.size() - 1);
       while (slots_[at] != 0) at = (at + 1) & (slots_.size() - 1);
       slots_[at] = id;
     }
@@ -292,87 +296,96 @@ class KeyTable {
   std::vector<std::size_t> slots_;  // a key's number + 1; 0 is free
 };
 
-// The entries' segments in the given order. When the first line moves, it
-// gets a LF in front and the new first segment loses its own.
-std::string assembleEntries(std::string_view text, const std::vector<const Entry*>& order) {
-  std::string result;
-  result.reserve(text.size() + 1);
-  for (std::size_t n = 0; n < order.size(); ++n) {
-    std::string_view segment = text.substr(order[n]->start, order[n]->end - order[n]->start);
-    if (n == 0 && order[n]->line != 0) segment.remove_prefix(1);
-    if (n != 0 && order[n]->line == 0) result.push_back('\n');
-    result.append(segment);
-  }
-  return result;
-}
-
 }  // namespace
 
-SortCounts sortDistinct(std::string& text, const Rule& rule, const Progress& progress,
-                        std::vector<ElementCount>& report) {
-  SortCounts counts;
+struct DistinctLines::State {
+  std::string store;
   std::vector<Entry> keyed;    // the first line of each distinct key
   std::vector<Entry> keyless;  // every line without an element
   std::optional<Entry> front;  // the kept line with an empty key
   KeyTable table;
   std::size_t greatest = npos;
-  // An empty key meets the list's front entry: a duplicate when that entry's
-  // key is empty too (a line without an element placed before any keyed
-  // line, or an earlier empty key), otherwise it becomes the front entry.
+  // An empty key meets the list's front entry: a duplicate when that
+  // entry's key is empty too (a line without an element placed before any
+  // keyed line, or an earlier empty key), otherwise it becomes the front.
   std::size_t emptyFrontKeyless = npos;
-  std::size_t line = 0;
-  walkLineKeys(text, rule, progress, [&](std::size_t s, std::size_t e, const LineKey& key) {
-    const std::size_t i = line++;
-    switch (key.kind) {
-      case Kind::Keyed: {
-        const std::string_view k = std::string_view(text).substr(key.keyAt, key.keyLength);
-        const std::size_t id = table.findOrAdd(k, keyed.size(), keyed);
-        if (id != npos) {
-          ++keyed[id].count;
-          ++counts.second;
-          break;
-        }
-        keyed.push_back({i, s, e, 1, k, npos});
-        ++counts.first;
-        if (greatest == npos || k > keyed[greatest].key) greatest = keyed.size() - 1;
-        break;
-      }
-      case Kind::Keyless:
-        keyless.push_back({i, s, e, 1, {}, greatest});
-        if (emptyFrontKeyless == npos && !front && keyed.empty())
-          emptyFrontKeyless = keyless.size() - 1;
-        break;
-      case Kind::EmptyKey:
-        if (front || emptyFrontKeyless != npos) {
-          ++(front ? front->count : keyless[emptyFrontKeyless].count);
-          ++counts.second;
-        } else {
-          front = Entry{i, s, e, 1, {}, npos};
-          ++counts.first;
-        }
-        break;
-    }
-  });
+  std::size_t lines = 0;
+  SortCounts counts;
 
+  std::string_view key(const Entry& entry) const {
+    return std::string_view(store).substr(entry.keyAt, entry.keyLength);
+  }
+  Entry keep(std::size_t line, std::string_view segment, std::string_view key) {
+    Entry entry{line, store.size(), segment.size(), 1, 0, key.size(), greatest};
+    store.append(segment);
+    entry.keyAt = store.size();
+    store.append(key);
+    return entry;
+  }
+};
+
+DistinctLines::DistinctLines() : state_(std::make_unique<State>()) {}
+DistinctLines::DistinctLines(DistinctLines&&) noexcept = default;
+DistinctLines& DistinctLines::operator=(DistinctLines&&) noexcept = default;
+DistinctLines::~DistinctLines() = default;
+
+void DistinctLines::add(std::string_view segment, int kind, std::string_view key) {
+  State& st = *state_;
+  const std::size_t line = st.lines++;
+  switch (static_cast<Kind>(kind)) {
+    case Kind::Keyed: {
+      const std::size_t id = st.table.findOrAdd(key, st.keyed.size(),
+                                                [&](std::size_t n) { return st.key(st.keyed[n]); });
+      if (id != npos) {
+        ++st.keyed[id].count;
+        ++st.counts.second;
+        return;
+      }
+      st.keyed.push_back(st.keep(line, segment, key));
+      ++st.counts.first;
+      if (st.greatest == npos || key > st.key(st.keyed[st.greatest]))
+        st.greatest = st.keyed.size() - 1;
+      return;
+    }
+    case Kind::Keyless:
+      st.keyless.push_back(st.keep(line, segment, {}));
+      if (st.emptyFrontKeyless == npos && !st.front && st.keyed.empty())
+        st.emptyFrontKeyless = st.keyless.size() - 1;
+      return;
+    case Kind::EmptyKey:
+      if (st.front || st.emptyFrontKeyless != npos) {
+        ++(st.front ? st.front->count : st.keyless[st.emptyFrontKeyless].count);
+        ++st.counts.second;
+      } else {
+        st.front = st.keep(line, segment, {});
+        ++st.counts.first;
+      }
+      return;
+  }
+}
+
+SortCounts DistinctLines::finish(std::string& text, std::vector<ElementCount>& report) {
+  const State& st = *state_;
   // The distinct keys in order; each line without an element goes right
   // behind the greatest key placed before it.
-  std::vector<std::size_t> byKey(keyed.size());
+  std::vector<std::size_t> byKey(st.keyed.size());
   for (std::size_t id = 0; id < byKey.size(); ++id) byKey[id] = id;
-  std::sort(byKey.begin(), byKey.end(),
-            [&](std::size_t x, std::size_t y) { return keyed[x].key < keyed[y].key; });
-  std::vector<std::size_t> rank(keyed.size());
+  std::sort(byKey.begin(), byKey.end(), [&](std::size_t x, std::size_t y) {
+    return st.key(st.keyed[x]) < st.key(st.keyed[y]);
+  });
+  std::vector<std::size_t> rank(st.keyed.size());
   for (std::size_t p = 0; p < byKey.size(); ++p) rank[byKey[p]] = p;
   std::vector<const Entry*> order;
-  order.reserve(keyed.size() + keyless.size() + 1);
-  if (front) order.push_back(&*front);
+  order.reserve(st.keyed.size() + st.keyless.size() + 1);
+  if (st.front) order.push_back(&*st.front);
   std::size_t next = 0;
   for (std::size_t p = 0; p <= byKey.size(); ++p) {
-    for (; next < keyless.size(); ++next) {
-      const std::size_t g = keyless[next].greatest;
+    for (; next < st.keyless.size(); ++next) {
+      const std::size_t g = st.keyless[next].greatest;
       if (p < byKey.size() && g != npos && rank[g] >= p) break;
-      order.push_back(&keyless[next]);
+      order.push_back(&st.keyless[next]);
     }
-    if (p < byKey.size()) order.push_back(&keyed[byKey[p]]);
+    if (p < byKey.size()) order.push_back(&st.keyed[byKey[p]]);
   }
 
   // Report: highest count first; equal counts, the later list entry first.
@@ -381,9 +394,71 @@ SortCounts sortDistinct(std::string& text, const Rule& rule, const Progress& pro
                    [](const Entry* x, const Entry* y) { return x->count > y->count; });
   report.clear();
   report.reserve(byCount.size());
-  for (const Entry* entry : byCount) report.push_back({std::string(entry->key), entry->count});
-  if (!order.empty()) text = assembleEntries(text, order);
-  return counts;
+  for (const Entry* entry : byCount) report.push_back({std::string(st.key(*entry)), entry->count});
+
+  // The segments in order. When the first line moves, it gets a LF in
+  // front and the new first segment loses its own.
+  if (!order.empty()) {
+    text.clear();
+    for (std::size_t n = 0; n < order.size(); ++n) {
+      std::string_view segment =
+          std::string_view(st.store).substr(order[n]->start, order[n]->length);
+      if (n == 0 && order[n]->line != 0) segment.remove_prefix(1);
+      if (n != 0 && order[n]->line == 0) text.push_back('\n');
+      text.append(segment);
+    }
+  }
+  return st.counts;
+}
+
+SortCounts sortDistinct(std::string& text, const Rule& rule, const Progress& progress,
+                        std::vector<ElementCount>& report) {
+  DistinctLines lines;
+  const std::string_view in = text;
+  walkLineKeys(in, rule, progress, [&](std::size_t s, std::size_t e, const LineKey& key) {
+    lines.add(in.substr(s, e - s), static_cast<int>(key.kind), in.substr(key.keyAt, key.keyLength));
+  });
+  return lines.finish(text, report);
+}
+
+StreamSortDistinct::StreamSortDistinct(const Rule& rule, std::size_t window)
+    : rule_(rule), windowSize_(window), nextWalk_(window) {}
+
+void StreamSortDistinct::append(std::string_view text) {
+  window_.append(text);
+  if (window_.size() < nextWalk_) return;
+  walk(false);
+  nextWalk_ = std::max(windowSize_, 2 * window_.size());
+}
+
+SortCounts StreamSortDistinct::finish(std::string& text, std::vector<ElementCount>& report) {
+  walk(true);
+  return lines_.finish(text, report);
+}
+
+// The line walk on the window, which starts at a line start. Unless final,
+// it stops at a line whose markers and key the window may not hold whole.
+void StreamSortDistinct::walk(bool final) {
+  const std::string_view in = window_;
+  const std::size_t margin = std::max(rule_.Pattern1.size(), rule_.Pattern2.size()) + 2;
+  const std::size_t lastLf = in.rfind('\n');
+  MarkerFinders finders(in, rule_);
+  std::size_t s = 0;
+  for (;;) {
+    const std::size_t lf = findByte(in, '\n', s + 1);
+    if (!final && (lf == npos || lastLf == npos || lf + margin > lastLf)) break;
+    const std::size_t e = lf != npos ? lf : in.size();
+    if (e == s) break;
+    const LineKey key = lineKey(finders, rule_, in, s, e);
+    lines_.add(in.substr(s, e - s), static_cast<int>(key.kind),
+               in.substr(key.keyAt, key.keyLength));
+    if (lf == npos) {
+      s = in.size();
+      break;
+    }
+    s = lf;
+  }
+  window_.erase(0, s);
 }
 
 }  // namespace strovel

@@ -18,7 +18,9 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "engine/progress.h"
@@ -46,5 +48,42 @@ SortCounts sortByElement(std::string& text, const Rule& rule, const Progress& pr
 // first, equal counts in reverse list order.
 SortCounts sortDistinct(std::string& text, const Rule& rule, const Progress& progress,
                         std::vector<ElementCount>& report);
+
+// The distinct lines as SortDistinct keeps them, gathered line by line
+// (copies of the lines that stay: a first line of a key, or a line without
+// an element) and put in order at the end.
+class DistinctLines {
+ public:
+  DistinctLines();
+  DistinctLines(DistinctLines&&) noexcept;
+  DistinctLines& operator=(DistinctLines&&) noexcept;
+  ~DistinctLines();
+  // The next line: its segment, and its key (the kind tells whether it has one).
+  void add(std::string_view segment, int kind, std::string_view key);
+  // The kept lines in order, with the counts and the report.
+  SortCounts finish(std::string& text, std::vector<ElementCount>& report);
+
+ private:
+  struct State;
+  std::unique_ptr<State> state_;
+};
+
+// SortDistinct on a text that arrives in pieces: a line is decided once the
+// text reaches the next line break but one with room for the markers.
+class StreamSortDistinct {
+ public:
+  explicit StreamSortDistinct(const Rule& rule, std::size_t window = 1 << 20);
+  void append(std::string_view text);
+  SortCounts finish(std::string& text, std::vector<ElementCount>& report);
+
+ private:
+  void walk(bool final);
+
+  Rule rule_;
+  std::size_t windowSize_;
+  std::size_t nextWalk_;
+  std::string window_;  // from the current line start on
+  DistinctLines lines_;
+};
 
 }  // namespace strovel

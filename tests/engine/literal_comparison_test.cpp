@@ -103,7 +103,7 @@ TEST(LiteralComparison, CountingActionsMatchLiteralVersions) {
   }
 }
 
-// The streaming filters and Replace against their literal versions: random texts in random
+// The streaming actions against their literal versions: random texts in random
 // pieces, with windows from a single byte up, so lines and occurrences are
 // cut at every possible place.
 TEST(LiteralComparison, StreamingActionsMatchLiteralVersions) {
@@ -163,6 +163,26 @@ TEST(LiteralComparison, StreamingActionsMatchLiteralVersions) {
     }
     ASSERT_EQ(inFile.finish(), expectedInFile) << describe(input, rule);
     ASSERT_EQ(streamed, expected) << describe(input, rule) << " in file";
+    expected = input;
+    std::vector<std::pair<std::string, std::uint64_t>> expectedReport;
+    const auto expectedDistinct = literal::sortDistinct(expected, rule, expectedReport);
+    StreamSortDistinct distinct(rule, 1 + pieces() % 30);
+    for (std::size_t at = 0; at < input.size();) {
+      const std::size_t n = std::min<std::size_t>(input.size() - at, 1 + pieces() % 20);
+      distinct.append(std::string_view(input).substr(at, n));
+      at += n;
+    }
+    std::string sorted;
+    std::vector<ElementCount> report;
+    const SortCounts counts = distinct.finish(sorted, report);
+    ASSERT_EQ(sorted, expected) << describe(input, rule) << " distinct";
+    ASSERT_EQ(counts.first, expectedDistinct.first) << describe(input, rule);
+    ASSERT_EQ(counts.second, expectedDistinct.second) << describe(input, rule);
+    ASSERT_EQ(report.size(), expectedReport.size()) << describe(input, rule);
+    for (std::size_t n = 0; n < report.size(); ++n)
+      ASSERT_TRUE(report[n].key == expectedReport[n].first &&
+                  report[n].count == expectedReport[n].second)
+          << describe(input, rule) << " report entry " << n;
   }
 }
 

@@ -82,6 +82,14 @@ class RuleRunner {
     }
   }
 
+  // SortByElement as the last rule: the order, with its summary line.
+  SortedLines sortLast(const Rule& rule) {
+    SortedLines sorted = sortLinesByElement(text_, rule, progress_);
+    summary(152, {shown(rule.Pattern1, utf8_), shown(rule.Pattern2, utf8_), sorted.counts().first,
+                  sorted.counts().second});
+    return sorted;
+  }
+
  private:
   void summary(int textId, std::initializer_list<TextArg> args) {
     lines_.push_back(formatText(localizedString(env_.language(), textId), args));
@@ -107,8 +115,11 @@ class RuleRunner {
   const bool utf8_ = ansiIsUtf8();
 };
 
-bool writeResult(OutputFile& out, const std::vector<std::string>* statistics,
-                 const std::string& text) {
+// The statistics block (when given), then the text, which writeText hands
+// to the writer it is given.
+template <typename WriteText>
+bool writeResultWith(OutputFile& out, const std::vector<std::string>* statistics,
+                     const WriteText& writeText) {
   TextModeWriter writer(out);
   if (statistics) {
     for (const std::string& line : *statistics) {
@@ -117,8 +128,13 @@ bool writeResult(OutputFile& out, const std::vector<std::string>* statistics,
     }
     writer.write("\n\n");
   }
-  writer.write(text);
+  writeText(writer);
   return writer.flush() && out.commit();
+}
+
+bool writeResult(OutputFile& out, const std::vector<std::string>* statistics,
+                 std::string_view text) {
+  return writeResultWith(out, statistics, [&](TextModeWriter& writer) { writer.write(text); });
 }
 
 // The result is in place: reported, shown at 100 %, opened if asked.
@@ -259,12 +275,24 @@ bool processFile(const RuleList& rules, const std::string& inputPath, int runNum
   const std::size_t fileSize = text.size();
   if (options.dosMode) oemToAnsi(text);
 
+  // A last SortByElement rule is written out straight from its new order.
   RuleRunner runner(text, fileSize, environment, statisticsLines);
-  for (const Rule& rule : rules) runner.apply(rule);
+  const std::size_t last = rules.size() - 1;
+  const bool sortsLast = rules.size() > 0 && rules.at(last).ActionType == SortByElement;
+  for (std::size_t i = 0; i < rules.size() - (sortsLast ? 1 : 0); ++i) runner.apply(rules.at(i));
+  std::optional<SortedLines> sorted;
+  if (sortsLast) sorted.emplace(runner.sortLast(rules.at(last)));
 
   const std::string resultName = formatOutputName(options.outputNameTemplate, runNumber);
   std::unique_ptr<OutputFile> out = environment.files().createFile(resultName);
-  if (!out || !writeResult(*out, options.statistics ? &statisticsLines : nullptr, text)) {
+  const auto writeText = [&](TextModeWriter& writer) {
+    if (sorted && !sorted->empty()) {
+      sorted->write([&](std::string_view piece) { writer.write(piece); });
+    } else {
+      writer.write(text);
+    }
+  };
+  if (!out || !writeResultWith(*out, options.statistics ? &statisticsLines : nullptr, writeText)) {
     environment.notices().notify({160, resultName});
     return false;
   }

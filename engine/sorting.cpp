@@ -127,27 +127,14 @@ class LineTable {
     emitKeylessBefore(npos);
   }
 
-  // The segments in the given order. When the first line moves, it gets a
-  // LF in front and the new first segment loses its own, so lines stay
-  // whole. The table is emptied first (only the line starts are kept), so
-  // that it does not take room beside the new text.
-  std::string assembleAndClear(const std::vector<std::size_t>& order) {
+  // The line starts, and the end of the last line; the table is emptied,
+  // so that it does not take room beside what comes next.
+  std::vector<std::size_t> takeStarts() {
     std::vector<std::size_t> starts(lines_.size() + 1);
     for (std::size_t i = 0; i < lines_.size(); ++i) starts[i] = lines_[i].start;
     starts.back() = segmentsEnd_;
     std::vector<Line>().swap(lines_);
-    std::string result;
-    result.reserve(text_.size() + 1);
-    constexpr std::size_t kAhead = 16;  // segments fetched ahead of the copy
-    for (std::size_t n = 0; n < order.size(); ++n) {
-      if (n + kAhead < order.size()) __builtin_prefetch(text_.data() + starts[order[n + kAhead]]);
-      const std::size_t i = order[n];
-      std::string_view segment = text_.substr(starts[i], starts[i + 1] - starts[i]);
-      if (n == 0 && i != 0) segment.remove_prefix(1);
-      if (n != 0 && i == 0) result.push_back('\n');
-      result.append(segment);
-    }
-    return result;
+    return starts;
   }
 
  private:
@@ -233,7 +220,7 @@ class LineTable {
 
 }  // namespace
 
-SortCounts sortByElement(std::string& text, const Rule& rule, const Progress& progress) {
+SortedLines sortLinesByElement(std::string_view text, const Rule& rule, const Progress& progress) {
   LineTable lines(text, rule, progress);
   SortCounts counts;
   std::vector<std::size_t> order;
@@ -243,8 +230,32 @@ SortCounts sortByElement(std::string& text, const Rule& rule, const Progress& pr
   lines.mergeKeyless(lines.sortedKeyed(), order);
   for (std::size_t i = 0; i < lines.size(); ++i)
     ++(lines[i].kind == Kind::Keyless ? counts.second : counts.first);
-  if (!order.empty()) text = lines.assembleAndClear(order);
-  return counts;
+  return SortedLines(text, lines.takeStarts(), std::move(order), counts);
+}
+
+// The segments in order. When the first line moves, it gets a LF in front
+// and the new first segment loses its own, so lines stay whole.
+void SortedLines::write(const std::function<void(std::string_view)>& out) const {
+  constexpr std::size_t kAhead = 16;  // segments fetched ahead of the copy
+  for (std::size_t n = 0; n < order_.size(); ++n) {
+    if (n + kAhead < order_.size()) __builtin_prefetch(text_.data() + starts_[order_[n + kAhead]]);
+    const std::size_t i = order_[n];
+    std::string_view segment = text_.substr(starts_[i], starts_[i + 1] - starts_[i]);
+    if (n == 0 && i != 0) segment.remove_prefix(1);
+    if (n != 0 && i == 0) out("\n");
+    out(segment);
+  }
+}
+
+SortCounts sortByElement(std::string& text, const Rule& rule, const Progress& progress) {
+  const SortedLines sorted = sortLinesByElement(text, rule, progress);
+  if (!sorted.empty()) {
+    std::string result;
+    result.reserve(text.size() + 1);
+    sorted.write([&](std::string_view piece) { result.append(piece); });
+    text = std::move(result);
+  }
+  return sorted.counts();
 }
 
 namespace {

@@ -18,6 +18,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -42,6 +43,28 @@ struct ElementCount {
 };
 
 SortCounts sortByElement(std::string& text, const Rule& rule, const Progress& progress);
+
+// SortByElement's new order of the lines, before a text is put together
+// from it: the result of a last rule is written out straight from it.
+class SortedLines {
+ public:
+  SortedLines(std::string_view text, std::vector<std::size_t> starts,
+              std::vector<std::size_t> order, SortCounts counts)
+      : text_(text), starts_(std::move(starts)), order_(std::move(order)), counts_(counts) {}
+  const SortCounts& counts() const { return counts_; }
+  bool empty() const { return order_.empty(); }
+  // The sorted text, piece by piece.
+  void write(const std::function<void(std::string_view)>& out) const;
+
+ private:
+  std::string_view text_;
+  std::vector<std::size_t> starts_;  // line i is text_[starts_[i], starts_[i + 1])
+  std::vector<std::size_t> order_;
+  SortCounts counts_;
+};
+
+// The order sortByElement gives, over a text that must outlive the result.
+SortedLines sortLinesByElement(std::string_view text, const Rule& rule, const Progress& progress);
 
 // Like sortByElement, but keeps only the first line of each key. `report`
 // receives every kept entry with how often its key occurred, highest count

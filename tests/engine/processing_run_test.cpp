@@ -63,6 +63,9 @@ TEST_F(ProcessingRun, ResultHoldsStatisticsBlockThenTextWithCrLf) {
       {"x[a]y\r\n[b", {makeRule(ReplaceBetween, "[", "]", "<>")},
        summary(150, {"[", "]", 1}) + "\r\n\r\n\r\nx<>y\r\n[b", true},
       {"x[a\r\n]y", {makeRule(ReplaceBetweenInFile, "[", "]", "<>")}, "x<>y"},
+      // A last sort is written straight from its order.
+      {"b[2]\na[1]", {makeRule(Replace, "x", ""), makeRule(SortByElement, "[", "]")},
+       "a[1]\r\nb[2]"},
       // Replace turns the lone CR into a line break even without a match.
       {"a\rb\nc", {makeRule(Replace, "z", ""), makeRule(KeepLinesWith, "a")}, "a"},
       // CP866 A and a in a UTF-8 locale; the rule's byte is not converted.

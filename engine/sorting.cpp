@@ -234,17 +234,33 @@ SortedLines sortLinesByElement(std::string_view text, const Rule& rule, const Pr
 }
 
 // The segments in order. When the first line moves, it gets a LF in front
-// and the new first segment loses its own, so lines stay whole.
+// and the new first segment loses its own, so lines stay whole. They are
+// gathered in a small buffer that stays in the cache, so `out` is called
+// for large pieces.
 void SortedLines::write(const std::function<void(std::string_view)>& out) const {
   constexpr std::size_t kAhead = 16;  // segments fetched ahead of the copy
+  constexpr std::size_t kGather = 64 * 1024;
+  std::string gathered;
+  gathered.reserve(kGather);
   for (std::size_t n = 0; n < order_.size(); ++n) {
     if (n + kAhead < order_.size()) __builtin_prefetch(text_.data() + starts_[order_[n + kAhead]]);
     const std::size_t i = order_[n];
     std::string_view segment = text_.substr(starts_[i], starts_[i + 1] - starts_[i]);
     if (n == 0 && i != 0) segment.remove_prefix(1);
-    if (n != 0 && i == 0) out("\n");
-    out(segment);
+    if (n != 0 && i == 0) gathered.push_back('\n');
+    if (segment.size() >= kGather) {
+      out(gathered);
+      gathered.clear();
+      out(segment);
+      continue;
+    }
+    gathered.append(segment);
+    if (gathered.size() >= kGather) {
+      out(gathered);
+      gathered.clear();
+    }
   }
+  if (!gathered.empty()) out(gathered);
 }
 
 SortCounts sortByElement(std::string& text, const Rule& rule, const Progress& progress) {

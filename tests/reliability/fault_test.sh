@@ -176,6 +176,21 @@ else
   rm -f r.txt
 fi
 
+begin "output is a folder"
+run in_file=in.txt out_file=adir templet=p.shbl
+expect_status 1
+expect_err "kestrune: adir$NOT_CREATED"
+[ -d adir ] && [ -z "$(ls -A adir)" ] || fail "adir changed"
+
+begin "output device full"
+if [ -c /dev/full ]; then
+  run in_file=in.txt out_file=/dev/full templet=p.shbl
+  expect_status 1
+  expect_err "kestrune: /dev/full$NOT_CREATED"
+else
+  echo "SKIP: $current: no /dev/full"
+fi
+
 begin "output named as the input"
 cp in.orig same.txt
 run in_file=same.txt out_file=same.txt templet=p.shbl
@@ -283,6 +298,21 @@ run in_file=in.txt out_file=r.txt templet=nothing.shbl
 expect_status 1
 expect_err "kestrune: nothing.shbl$NOT_OPEN"
 expect_same r.txt in.txt
+
+begin "pattern file unreadable"
+if [ -z "$PERMISSIONS" ]; then
+  echo "SKIP: $current: running as root and cannot drop privileges with setpriv"
+else
+  cp p.shbl locked.shbl
+  chmod 000 locked.shbl
+  rm -f r.txt
+  chmod 777 .
+  AS_NOBODY=$nobody run in_file=in.txt out_file=r.txt templet=locked.shbl
+  chmod 755 .
+  expect_status 1
+  expect_err "kestrune: locked.shbl$NOT_OPEN"
+  expect_same r.txt in.txt
+fi
 
 begin "pattern file empty"
 : >empty.shbl

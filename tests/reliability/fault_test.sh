@@ -68,6 +68,7 @@ begin() {
 run() {
   local prefix=()
   local program=$KESTRUNE
+  [ -n "${MEMORY_BYTES:-}" ] && prefix=(prlimit "--as=$MEMORY_BYTES")
   if [ "${AS_NOBODY:-0}" = 1 ]; then
     prefix=(setpriv --reuid=65534 --regid=65534 --clear-groups)
     program=$WORK/bin/kestrune
@@ -233,6 +234,23 @@ elif mkdir small && mount -t tmpfs -o size=256k tmpfs small; then
   umount small && MOUNTED=
 else
   echo "SKIP: $current: mounting a tmpfs failed"
+fi
+
+# --- too little memory ------------------------------------------------------
+begin "input too big for the memory"
+if ldd "$KESTRUNE" 2>/dev/null | grep -q libasan; then
+  echo "SKIP: $current: AddressSanitizer needs more address space than the limit"
+elif ! command -v prlimit >/dev/null; then
+  echo "SKIP: $current: no prlimit"
+else
+  truncate -s 1G sparse.txt
+  cp old.txt r.txt
+  MEMORY_BYTES=400000000 run in_file=sparse.txt out_file=r.txt templet=p.shbl
+  expect_status 1
+  expect_err "kestrune: r.txt$NOT_CREATED"
+  expect_same r.txt old.txt
+  expect_no_leftovers
+  rm -f sparse.txt r.txt
 fi
 
 # --- SIGKILL while writing -------------------------------------------------

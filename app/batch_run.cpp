@@ -1,12 +1,18 @@
 // The batch run. A pattern that does not open is reported and the run goes
-// on with the empty rule list, so the input comes out unchanged.
+// on with the empty rule list, so the input comes out unchanged. Running out
+// of memory is a failure to create the result, not a crash.
 #include "app/batch_run.h"
 
+#include <new>
+
+#include "engine/output_name.h"
 #include "engine/processing_run.h"
 #include "patterns/pattern_file.h"
 
 namespace strovel {
 namespace {
+
+constexpr int kResultNotCreated = 160;
 
 class BatchEnvironment : public RunEnvironment {
  public:
@@ -34,17 +40,23 @@ int runBatch(const CommandLine& line, FileSystem& files, StderrNotices& notices,
     notices.notify({140, {}});
     return notices.exitStatus();
   }
-  PatternState pattern;
-  loadPattern(pattern, line.patternPath, files, notices);
-
   RunOptions options;
   options.dosMode = line.dosMode;
   options.statistics = line.statistics;
   options.openResult = line.openResult;
   options.outputNameTemplate = line.outputNameTemplate;
-  BatchEnvironment environment(files, notices, open);
-  std::vector<std::string> statisticsLines;
-  processFile(pattern.rules, line.inputPath, 1, options, environment, statisticsLines);
+  try {
+    PatternState pattern;
+    loadPattern(pattern, line.patternPath, files, notices);
+    BatchEnvironment environment(files, notices, open);
+    std::vector<std::string> statisticsLines;
+    processFile(pattern.rules, line.inputPath, 1, options, environment, statisticsLines);
+  } catch (const std::bad_alloc&) {
+    // The text does not fit in memory. Nothing has been written (an old
+    // result stays as it was); this is reported like any result that is
+    // not created, once the memory of the run is released.
+    notices.notify({kResultNotCreated, formatOutputName(options.outputNameTemplate, 1)});
+  }
   return notices.exitStatus();
 }
 

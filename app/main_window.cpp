@@ -19,10 +19,12 @@
 #include <QThread>
 #include <QUrl>
 #include <algorithm>
+#include <new>
 
 #include "app/about_box.h"
 #include "app/ui_text.h"
 #include "editor/pattern_editor_dialog.h"
+#include "engine/output_name.h"
 #include "engine/processing_run.h"
 #include "patterns/pattern_library.h"
 #include "platform/codepage.h"
@@ -301,9 +303,17 @@ void MainWindow::chooseAndProcessFiles() {
       files_, notices_, language_, [this](int percent) { setProgress(percent); }, finishPauseMs_,
       opener_);
   int runNumber = 1;
-  for (const QString& path : chosen)
-    processFile(pattern_.rules, fromDisplayPath(path), runNumber++, options, environment,
-                statisticsLines_);
+  for (const QString& path : chosen) {
+    try {
+      processFile(pattern_.rules, fromDisplayPath(path), runNumber, options, environment,
+                  statisticsLines_);
+    } catch (const std::bad_alloc&) {
+      // A file too big for memory: its result is not created (an old one
+      // stays), the next files are still processed.
+      notices_.notify({160, formatOutputName(options.outputNameTemplate, runNumber)});
+    }
+    ++runNumber;
+  }
 }
 
 void MainWindow::setProgress(int percent) {

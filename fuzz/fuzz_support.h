@@ -1,0 +1,67 @@
+// Shared pieces of the fuzz targets: a reader that carves typed fields out
+// of the fuzzer's raw bytes, and the check that stops the run loudly when a
+// property fails. Every target defines LLVMFuzzerTestOneInput and is built
+// twice: with libFuzzer (clang, STROVEL_BUILD_FUZZ) to search for inputs,
+// and with replay_main.cpp (any compiler) to rerun the kept inputs in ctest.
+#pragma once
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+
+namespace strovel::fuzz {
+
+// Takes bytes from the front of the input; once it is used up every read
+// gives zero or an empty text, so any input is a valid case.
+class ByteReader {
+ public:
+  ByteReader(const std::uint8_t* data, std::size_t size)
+      : rest_(reinterpret_cast<const char*>(data), size) {}
+
+  std::uint8_t byte() {
+    if (rest_.empty()) return 0;
+    const auto value = static_cast<std::uint8_t>(rest_.front());
+    rest_.remove_prefix(1);
+    return value;
+  }
+  std::int32_t int32() {
+    std::uint32_t value = 0;
+    for (int i = 0; i < 4; ++i) value = value << 8 | byte();
+    return static_cast<std::int32_t>(value);
+  }
+  // A text of at most maxLength bytes, its length taken from one byte.
+  std::string text(std::size_t maxLength) {
+    const std::size_t length = std::min<std::size_t>(byte() % (maxLength + 1), rest_.size());
+    std::string value(rest_.substr(0, length));
+    rest_.remove_prefix(length);
+    return value;
+  }
+  // Everything that is left.
+  std::string rest() {
+    std::string value(rest_);
+    rest_ = {};
+    return value;
+  }
+
+ private:
+  std::string_view rest_;
+};
+
+// Reports a failed property and aborts, which both libFuzzer and the replay
+// driver count as a failure of the input.
+[[noreturn]] inline void fail(const char* what, const char* file, int line) {
+  std::fputs(file, stderr);
+  std::fprintf(stderr, ":%d: property failed: ", line);
+  std::fputs(what, stderr);
+  std::fputc('\n', stderr);
+  std::abort();
+}
+
+}  // namespace strovel::fuzz
+
+#define FUZZ_CHECK(condition) \
+  ((condition) ? static_cast<void>(0) : ::strovel::fuzz::fail(#condition, __FILE__, __LINE__))

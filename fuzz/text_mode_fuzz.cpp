@@ -1,5 +1,6 @@
-// Fuzz target for the text-mode reader and writer. Reading raw bytes must
-// equal a plain byte-by-byte reading (stop at Ctrl-Z, CR LF to LF); writing
+// Fuzz target for the text-mode reader and writer. Reading raw bytes, whole
+// or in pieces, must equal a plain byte-by-byte reading (stop at Ctrl-Z,
+// CR LF to LF); writing
 // a text in pieces of fuzzer-chosen sizes must give each LF as CR LF and
 // nothing else changed, and reading that back must give the text again.
 #include <cstddef>
@@ -58,6 +59,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::string text = raw;
   fromTextMode(text);
   FUZZ_CHECK(text == readLiterally(raw));
+
+  // Reading piece by piece, as files are read, gives the same text.
+  TextModeReader reader(pieceSize % 2 ? raw.size() : 0);
+  for (std::size_t at = 0;
+       at < raw.size() && reader.append(std::string_view(raw).substr(at, pieceSize));)
+    at += pieceSize;
+  FUZZ_CHECK(reader.take() == text);
 
   MemoryOutput out(static_cast<std::size_t>(-1));
   {

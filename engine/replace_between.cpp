@@ -9,6 +9,7 @@
 #include <string.h>
 
 #include <algorithm>
+#include <utility>
 
 #include "engine/result_builder.h"
 
@@ -98,7 +99,10 @@ void StreamReplaceBetween::walk(bool final) {
   if (ended_) return;
   const std::string_view in = window_;
   const std::string_view insert = rule_.Pattern3;
-  const std::size_t margin = std::max(rule_.Pattern1.size(), rule_.Pattern2.size()) + 2;
+  // What a line's walk reads lies within its end plus this: the stretch
+  // ends at most |Pattern1| + |Pattern2| behind it (a Pattern2 that is not
+  // searched sits right behind Pattern1), and the next line break follows.
+  const std::size_t margin = rule_.Pattern1.size() + rule_.Pattern2.size() + 2;
   // A line is decided when a line break follows its own by the margin.
   const std::size_t lastLf = in.rfind('\n');
   MarkerFinders finders(in, rule_);
@@ -163,7 +167,9 @@ void StreamReplaceInFile::walk(bool final) {
   Finder left(in, rule_.Pattern1);
   Finder right(in, rule_.Pattern2);
   std::size_t rest = 0;  // in[rest..] has not gone to the sink yet
-  while (rest < in.size()) {
+  // A walk that stopped at a Pattern1 goes on with it, even at the end of
+  // the text (Pattern2 may be the end itself).
+  for (bool resume = std::exchange(resume_, false); rest < in.size() || resume; resume = false) {
     const std::size_t a = leftAtScan ? rest : left.find(first_ ? 1 : rest);
     if (a == npos) {
       // No Pattern1 can begin before `safe` any more.
@@ -183,6 +189,7 @@ void StreamReplaceInFile::walk(bool final) {
         sink_(in.substr(rest, a - rest));
         rest = a;
         first_ = first_ && a == 0;
+        resume_ = true;
       }
       break;
     }

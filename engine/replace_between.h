@@ -93,8 +93,9 @@ class StreamReplaceInFile {
   Sink sink_;
   std::size_t windowSize_;
   std::size_t nextWalk_;
-  std::string window_;  // the text not passed on yet
-  bool first_ = true;   // no search has moved past the start of the text
+  std::string window_;   // the text not passed on yet
+  bool first_ = true;    // no search has moved past the start of the text
+  bool resume_ = false;  // the window starts at a Pattern1 whose Pattern2 is open
   std::uint64_t count_ = 0;
 };
 

@@ -467,7 +467,10 @@ SortCounts StreamSortDistinct::finish(std::string& text, std::vector<ElementCoun
 // it stops at a line whose markers and key the window may not hold whole.
 void StreamSortDistinct::walk(bool final) {
   const std::string_view in = window_;
-  const std::size_t margin = std::max(rule_.Pattern1.size(), rule_.Pattern2.size()) + 2;
+  // What a line's key needs lies within its end plus this: a Pattern2 that
+  // is not searched sits right behind Pattern1, and the key, as long as
+  // Pattern1, follows it.
+  const std::size_t margin = 2 * rule_.Pattern1.size() + rule_.Pattern2.size() + 2;
   const std::size_t lastLf = in.rfind('\n');
   MarkerFinders finders(in, rule_);
   std::size_t s = 0;

@@ -7,6 +7,5 @@ test:
 	bash tools/test.sh
 bench:
 	cmake --build build --target engine_bench kestrune
-	for b in Replace KeepLinesWith DeleteLinesWith ReplaceBetween ReplaceBetweenInFile SortByElement SortDistinct; do \
-	  build/bench/engine_bench --benchmark_filter="^$$b/"; done
-	bash bench/peak_memory.sh build/kestrune
+	build/bench/engine_bench
+	bash bench/compare

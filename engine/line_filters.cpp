@@ -170,16 +170,10 @@ StreamFilter::StreamFilter(const Rule& rule, bool keepMatching, Sink sink, std::
     : pattern_(rule.Pattern1),
       keepMatching_(keepMatching),
       sink_(std::move(sink)),
-      windowSize_(window),
-      nextWalk_(window) {}
+      window_(window) {}
 
 void StreamFilter::append(std::string_view text) {
-  window_.append(text);
-  if (window_.size() < nextWalk_) return;
-  walk(false);
-  // A window without a decidable line (one very long line) grows
-  // geometrically between walks, so that walking it stays linear.
-  nextWalk_ = std::max(windowSize_, 2 * window_.size());
+  if (window_.append(text)) walk(false);
 }
 
 std::uint64_t StreamFilter::finish() {
@@ -191,7 +185,7 @@ std::uint64_t StreamFilter::finish() {
 // LF behind which the window holds enough bytes to see every occurrence
 // that begins in them. The rest waits for more text.
 void StreamFilter::walk(bool final) {
-  const std::string_view text = window_;
+  const std::string_view text = window_.text();
   std::size_t lastLf = text.rfind('\n');
   if (!final) {
     const std::size_t reach = pattern_.empty() ? 0 : pattern_.size() - 1;
@@ -204,35 +198,36 @@ void StreamFilter::walk(bool final) {
   const std::size_t stop =
       walkSegments(text, lastLf, final, finder, keepMatching_, matching_, ticker,
                    [&](std::size_t from, std::size_t to) { sink_(text.substr(from, to - from)); });
-  window_.erase(0, stop);
+  window_.consume(stop);
 }
 
 StreamReplace::StreamReplace(const Rule& rule, Sink sink, std::size_t window)
-    : from_(rule.Pattern1), to_(rule.Pattern2), sink_(std::move(sink)), windowSize_(window) {}
+    : from_(rule.Pattern1), to_(rule.Pattern2), sink_(std::move(sink)), window_(window) {}
 
 void StreamReplace::append(std::string_view text) {
   if (text.empty()) return;
   // Unify the piece's line breaks as the whole text would have them: a CR
   // becomes LF, and a CR LF pair becomes its LF, even across pieces.
-  const std::size_t start = window_.size();
-  if (pendingCr_ && text.front() != '\n') window_.push_back('\n');
+  std::string& window = window_.bytes();
+  const std::size_t start = window.size();
+  if (pendingCr_ && text.front() != '\n') window.push_back('\n');
   pendingCr_ = text.back() == '\r';
-  window_.append(text.substr(0, text.size() - (pendingCr_ ? 1 : 0)));
-  std::string unified = window_.substr(start);
+  window.append(text.substr(0, text.size() - (pendingCr_ ? 1 : 0)));
+  std::string unified = window.substr(start);
   unifyLineBreaks(unified);
-  window_.replace(start, npos, unified);
-  if (window_.size() >= windowSize_) replace(false);
+  window.replace(start, npos, unified);
+  if (window_.due()) replace(false);
 }
 
 std::uint64_t StreamReplace::finish() {
-  if (pendingCr_) window_.push_back('\n');
+  if (pendingCr_) window_.bytes().push_back('\n');
   pendingCr_ = false;
   replace(true);
   return count_;
 }
 
 void StreamReplace::replace(bool final) {
-  const std::string_view text = window_;
+  const std::string_view text = window_.text();
   std::size_t copied = 0;
   if (!from_.empty()) {
     for (std::size_t at = findIn(text, from_, 0); at != npos; at = findIn(text, from_, copied)) {
@@ -249,7 +244,7 @@ void StreamReplace::replace(bool final) {
     sink_(text.substr(copied, safe - copied));
     copied = safe;
   }
-  window_.erase(0, copied);
+  window_.consume(copied);
 }
 
 std::uint64_t keepLinesWith(std::string& text, const Rule& rule, const Progress& progress) {

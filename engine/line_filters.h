@@ -13,6 +13,7 @@
 #include <string_view>
 
 #include "engine/progress.h"
+#include "engine/stream_window.h"
 #include "patterns/rule.h"
 
 namespace strovel {
@@ -49,9 +50,7 @@ class StreamFilter {
   std::string pattern_;
   bool keepMatching_;
   Sink sink_;
-  std::string window_;  // from a segment start on
-  std::size_t windowSize_;
-  std::size_t nextWalk_;  // window size that triggers the next walk
+  StreamWindow window_;  // from a segment start on
   std::uint64_t matching_ = 0;
 };
 
@@ -72,8 +71,7 @@ class StreamReplace {
   std::string from_;
   std::string to_;
   Sink sink_;
-  std::size_t windowSize_;
-  std::string window_;      // line breaks already unified
+  StreamWindow window_;     // line breaks already unified
   bool pendingCr_ = false;  // a CR ended the last piece: LF whatever follows
   std::uint64_t count_ = 0;
 };

@@ -77,27 +77,12 @@ std::uint64_t replaceBetween(std::string& text, const Rule& rule, const Progress
   return count;
 }
 
-StreamReplaceBetween::StreamReplaceBetween(const Rule& rule, Sink sink, std::size_t window)
-    : rule_(rule), sink_(std::move(sink)), windowSize_(window), nextWalk_(window) {}
-
-void StreamReplaceBetween::append(std::string_view text) {
-  window_.append(text);
-  if (window_.size() < nextWalk_) return;
-  walk(false);
-  nextWalk_ = std::max(windowSize_, 2 * window_.size());
-}
-
-std::uint64_t StreamReplaceBetween::finish() {
-  walk(true);
-  return count_;
-}
-
 // The whole-text walk on the window, which starts at a line start with
 // nothing replaced in it yet. Unless final, it stops at a line whose end,
 // markers and continuation the window may not hold in full yet.
 void StreamReplaceBetween::walk(bool final) {
   if (ended_) return;
-  const std::string_view in = window_;
+  const std::string_view in = window_.text();
   const std::string_view insert = rule_.Pattern3;
   // What a line's walk reads lies within its end plus this: the stretch
   // ends at most |Pattern1| + |Pattern2| behind it (a Pattern2 that is not
@@ -135,33 +120,18 @@ void StreamReplaceBetween::walk(bool final) {
   }
   if (ended_) {
     sink_(in.substr(rest));
-    window_.clear();
+    window_.consume(in.size());
     return;
   }
   sink_(in.substr(rest, s - rest));
-  window_.erase(0, s);
-}
-
-StreamReplaceInFile::StreamReplaceInFile(const Rule& rule, Sink sink, std::size_t window)
-    : rule_(rule), sink_(std::move(sink)), windowSize_(window), nextWalk_(window) {}
-
-void StreamReplaceInFile::append(std::string_view text) {
-  window_.append(text);
-  if (window_.size() < nextWalk_) return;
-  walk(false);
-  nextWalk_ = std::max(windowSize_, 2 * window_.size());
-}
-
-std::uint64_t StreamReplaceInFile::finish() {
-  walk(true);
-  return count_;
+  window_.consume(s);
 }
 
 // The whole-text loop on the window. Unless final, a missing Pattern1 lets
 // everything before its last possible start go, and a missing Pattern2
 // (or one that would be the end of the text) holds the text from Pattern1.
 void StreamReplaceInFile::walk(bool final) {
-  const std::string_view in = window_;
+  const std::string_view in = window_.text();
   const bool leftAtScan = rule_.LocationFromStart == 0 && rule_.Pattern1.empty();
   const bool rightAtEnd = rule_.LocationAfterPattern1 == 0 && rule_.Pattern2.empty();
   Finder left(in, rule_.Pattern1);
@@ -201,10 +171,9 @@ void StreamReplaceInFile::walk(bool final) {
   }
   if (final) {
     sink_(in.substr(rest));
-    window_.clear();
-  } else {
-    window_.erase(0, rest);
+    rest = in.size();
   }
+  window_.consume(rest);
 }
 
 std::uint64_t replaceBetweenInFile(std::string& text, const Rule& rule) {

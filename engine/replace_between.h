@@ -14,8 +14,10 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "engine/progress.h"
+#include "engine/stream_window.h"
 #include "engine/text_search.h"
 #include "patterns/rule.h"
 
@@ -50,53 +52,58 @@ std::uint64_t replaceBetween(std::string& text, const Rule& rule, const Progress
 // the number of replacements.
 std::uint64_t replaceBetweenInFile(std::string& text, const Rule& rule);
 
-// ReplaceBetween on a text that arrives in pieces, with the same result and
-// count as on the whole text. A line is decided once the text reaches the
-// second line break behind it with room for the markers to be seen whole;
-// what lies before the current line goes to the sink.
-class StreamReplaceBetween {
+// What the two streaming replacements share: the text arrives in pieces,
+// each walk decides what it can, and the changed text goes to the sink; the
+// result and the count are those of the action on the whole text.
+class StreamReplacing {
  public:
   using Sink = std::function<void(std::string_view changed)>;
-  StreamReplaceBetween(const Rule& rule, Sink sink, std::size_t window = 1 << 20);
-  void append(std::string_view text);
-  // Decides the rest; returns the number of lines changed.
-  std::uint64_t finish();
+  virtual ~StreamReplacing() = default;
+  void append(std::string_view text) {
+    if (window_.append(text)) walk(false);
+  }
+  // Decides the rest; returns the count of the summary line.
+  std::uint64_t finish() {
+    walk(true);
+    return count_;
+  }
 
- private:
-  void walk(bool final);
+ protected:
+  StreamReplacing(const Rule& rule, Sink sink, std::size_t window)
+      : rule_(rule), sink_(std::move(sink)), window_(window) {}
+  virtual void walk(bool final) = 0;
 
   Rule rule_;
   Sink sink_;
-  std::size_t windowSize_;
-  std::size_t nextWalk_;
-  std::string window_;  // from the current line start on
-  bool ended_ = false;  // the walk met the end of the text
+  StreamWindow window_;
   std::uint64_t count_ = 0;
 };
 
-// ReplaceBetweenInFile on a text that arrives in pieces, with the same
-// result and count as on the whole text. Text before the next Pattern1 is
-// passed on at once; from a found Pattern1 on, the text is held until its
-// Pattern2 turns up (or the text ends).
-class StreamReplaceInFile {
+// ReplaceBetween in pieces. A line is decided once the text reaches the
+// second line break behind it with room for the markers to be seen whole;
+// what lies before the current line goes to the sink.
+class StreamReplaceBetween : public StreamReplacing {
  public:
-  using Sink = std::function<void(std::string_view changed)>;
-  StreamReplaceInFile(const Rule& rule, Sink sink, std::size_t window = 1 << 20);
-  void append(std::string_view text);
-  // Decides the rest; returns the number of replacements.
-  std::uint64_t finish();
+  StreamReplaceBetween(const Rule& rule, Sink sink, std::size_t window = 1 << 20)
+      : StreamReplacing(rule, std::move(sink), window) {}
 
  private:
-  void walk(bool final);
+  void walk(bool final) override;
+  bool ended_ = false;  // the walk met the end of the text
+};
 
-  Rule rule_;
-  Sink sink_;
-  std::size_t windowSize_;
-  std::size_t nextWalk_;
-  std::string window_;   // the text not passed on yet
+// ReplaceBetweenInFile in pieces. Text before the next Pattern1 is passed
+// on at once; from a found Pattern1 on, the text is held until its Pattern2
+// turns up (or the text ends).
+class StreamReplaceInFile : public StreamReplacing {
+ public:
+  StreamReplaceInFile(const Rule& rule, Sink sink, std::size_t window = 1 << 20)
+      : StreamReplacing(rule, std::move(sink), window) {}
+
+ private:
+  void walk(bool final) override;
   bool first_ = true;    // no search has moved past the start of the text
   bool resume_ = false;  // the window starts at a Pattern1 whose Pattern2 is open
-  std::uint64_t count_ = 0;
 };
 
 }  // namespace strovel

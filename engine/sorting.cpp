@@ -449,13 +449,10 @@ SortCounts sortDistinct(std::string& text, const Rule& rule, const Progress& pro
 }
 
 StreamSortDistinct::StreamSortDistinct(const Rule& rule, std::size_t window)
-    : rule_(rule), windowSize_(window), nextWalk_(window) {}
+    : rule_(rule), window_(window) {}
 
 void StreamSortDistinct::append(std::string_view text) {
-  window_.append(text);
-  if (window_.size() < nextWalk_) return;
-  walk(false);
-  nextWalk_ = std::max(windowSize_, 2 * window_.size());
+  if (window_.append(text)) walk(false);
 }
 
 SortCounts StreamSortDistinct::finish(std::string& text, std::vector<ElementCount>& report) {
@@ -466,7 +463,7 @@ SortCounts StreamSortDistinct::finish(std::string& text, std::vector<ElementCoun
 // The line walk on the window, which starts at a line start. Unless final,
 // it stops at a line whose markers and key the window may not hold whole.
 void StreamSortDistinct::walk(bool final) {
-  const std::string_view in = window_;
+  const std::string_view in = window_.text();
   // What a line's key needs lies within its end plus this: a Pattern2 that
   // is not searched sits right behind Pattern1, and the key, as long as
   // Pattern1, follows it.
@@ -488,7 +485,7 @@ void StreamSortDistinct::walk(bool final) {
     }
     s = lf;
   }
-  window_.erase(0, s);
+  window_.consume(s);
 }
 
 }  // namespace strovel

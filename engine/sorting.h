@@ -25,6 +25,7 @@
 #include <vector>
 
 #include "engine/progress.h"
+#include "engine/stream_window.h"
 #include "patterns/rule.h"
 
 namespace strovel {
@@ -103,9 +104,7 @@ class StreamSortDistinct {
   void walk(bool final);
 
   Rule rule_;
-  std::size_t windowSize_;
-  std::size_t nextWalk_;
-  std::string window_;  // from the current line start on
+  StreamWindow window_;  // from the current line start on
   DistinctLines lines_;
 };
 

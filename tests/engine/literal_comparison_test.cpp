@@ -112,66 +112,41 @@ TEST(LiteralComparison, StreamingActionsMatchLiteralVersions) {
   for (int i = 0; i < kCases; ++i) {
     const std::string input = i % 2 ? random.text(60) : random.sparseText(400);
     const Rule rule = random.rule(KeepLinesWith);
-    for (const bool keep : {true, false}) {
-      std::string expected = input;
-      const std::uint64_t expectedCount =
-          keep ? literal::keepLines(expected, rule) : literal::deleteLines(expected, rule);
-      std::string streamed;
-      StreamFilter filter(
-          rule, keep, [&](std::string_view piece) { streamed += piece; }, 1 + pieces() % 30);
+    const std::size_t window = 1 + pieces() % 30;
+    // The input in random pieces; what comes out is gathered in `streamed`.
+    std::string streamed;
+    const auto sink = [&](std::string_view piece) { streamed += piece; };
+    const auto feed = [&](auto& action) {
+      streamed.clear();
       for (std::size_t at = 0; at < input.size();) {
         const std::size_t n = std::min<std::size_t>(input.size() - at, 1 + pieces() % 20);
-        filter.append(std::string_view(input).substr(at, n));
+        action.append(std::string_view(input).substr(at, n));
         at += n;
       }
-      ASSERT_EQ(filter.finish(), expectedCount) << describe(input, rule);
-      ASSERT_EQ(streamed, expected) << describe(input, rule) << (keep ? " keep" : " delete");
-    }
+    };
+    const auto expect = [&](auto& action, const CountingAction& slow, const char* name) {
+      std::string expected = input;
+      const std::uint64_t expectedCount = slow(expected, rule);
+      feed(action);
+      ASSERT_EQ(action.finish(), expectedCount) << describe(input, rule) << " " << name;
+      ASSERT_EQ(streamed, expected) << describe(input, rule) << " " << name;
+    };
+    StreamFilter keep(rule, true, sink, window), drop(rule, false, sink, window);
+    StreamReplace replace(rule, sink, window);
+    StreamReplaceBetween between(rule, sink, window);
+    StreamReplaceInFile inFile(rule, sink, window);
+    expect(keep, literal::keepLines, "keep");
+    expect(drop, literal::deleteLines, "delete");
+    expect(replace, literal::replace, "replace");
+    expect(between, literal::replaceBetween, "between");
+    expect(inFile, literal::replaceBetweenInFile, "in file");
+    if (::testing::Test::HasFatalFailure()) return;
+
     std::string expected = input;
-    const std::uint64_t expectedCount = literal::replace(expected, rule);
-    std::string streamed;
-    StreamReplace replace(
-        rule, [&](std::string_view piece) { streamed += piece; }, 1 + pieces() % 30);
-    for (std::size_t at = 0; at < input.size();) {
-      const std::size_t n = std::min<std::size_t>(input.size() - at, 1 + pieces() % 20);
-      replace.append(std::string_view(input).substr(at, n));
-      at += n;
-    }
-    ASSERT_EQ(replace.finish(), expectedCount) << describe(input, rule);
-    ASSERT_EQ(streamed, expected) << describe(input, rule) << " replace";
-    expected = input;
-    const std::uint64_t expectedLines = literal::replaceBetween(expected, rule);
-    streamed.clear();
-    StreamReplaceBetween between(
-        rule, [&](std::string_view piece) { streamed += piece; }, 1 + pieces() % 30);
-    for (std::size_t at = 0; at < input.size();) {
-      const std::size_t n = std::min<std::size_t>(input.size() - at, 1 + pieces() % 20);
-      between.append(std::string_view(input).substr(at, n));
-      at += n;
-    }
-    ASSERT_EQ(between.finish(), expectedLines) << describe(input, rule);
-    ASSERT_EQ(streamed, expected) << describe(input, rule) << " between";
-    expected = input;
-    const std::uint64_t expectedInFile = literal::replaceBetweenInFile(expected, rule);
-    streamed.clear();
-    StreamReplaceInFile inFile(
-        rule, [&](std::string_view piece) { streamed += piece; }, 1 + pieces() % 30);
-    for (std::size_t at = 0; at < input.size();) {
-      const std::size_t n = std::min<std::size_t>(input.size() - at, 1 + pieces() % 20);
-      inFile.append(std::string_view(input).substr(at, n));
-      at += n;
-    }
-    ASSERT_EQ(inFile.finish(), expectedInFile) << describe(input, rule);
-    ASSERT_EQ(streamed, expected) << describe(input, rule) << " in file";
-    expected = input;
     std::vector<std::pair<std::string, std::uint64_t>> expectedReport;
     const auto expectedDistinct = literal::sortDistinct(expected, rule, expectedReport);
-    StreamSortDistinct distinct(rule, 1 + pieces() % 30);
-    for (std::size_t at = 0; at < input.size();) {
-      const std::size_t n = std::min<std::size_t>(input.size() - at, 1 + pieces() % 20);
-      distinct.append(std::string_view(input).substr(at, n));
-      at += n;
-    }
+    StreamSortDistinct distinct(rule, window);
+    feed(distinct);
     std::string sorted;
     std::vector<ElementCount> report;
     const SortCounts counts = distinct.finish(sorted, report);

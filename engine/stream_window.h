@@ -1,0 +1,37 @@
+// The undecided end of a text that a streaming action receives in pieces.
+// The action looks at it once it has grown by the window size, and after
+// that only when it has doubled, so that a window in which nothing can be
+// decided yet (one very long line) costs linear time in all.
+#pragma once
+
+#include <algorithm>
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace strovel {
+
+class StreamWindow {
+ public:
+  explicit StreamWindow(std::size_t size) : size_(size), next_(size) {}
+  // Appends text; true when the action should look at the window now.
+  bool append(std::string_view text) {
+    text_.append(text);
+    return due();
+  }
+  bool due() const { return text_.size() >= next_; }
+  std::string_view text() const { return text_; }
+  std::string& bytes() { return text_; }
+  // Drops the first n bytes, which the action has decided.
+  void consume(std::size_t n) {
+    text_.erase(0, n);
+    next_ = std::max(size_, 2 * text_.size());
+  }
+
+ private:
+  std::string text_;
+  std::size_t size_;
+  std::size_t next_;  // the size at which to look again
+};
+
+}  // namespace strovel

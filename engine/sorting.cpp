@@ -15,8 +15,10 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstring>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string_view>
 #include <utility>
@@ -31,8 +33,9 @@ struct Line {
   // Keyed lines: where the key begins in the text. Keyless lines: the line
   // holding the greatest key placed before this one, or npos.
   std::size_t keyAt;
-  std::size_t keyLength;
-  Kind kind;
+  std::size_t keyLength : 62;
+  std::size_t kindBits : 2;
+  Kind kind() const { return static_cast<Kind>(kindBits); }
 };
 
 // A keyed line in the radix sort: eight of its key bytes and its line.
@@ -47,8 +50,9 @@ std::uint64_t eightBytes(std::string_view key, std::size_t offset) {
   unsigned char b[8] = {};
   if (key.size() > offset)
     std::memcpy(b, key.data() + offset, std::min<std::size_t>(8, key.size() - offset));
-  std::uint64_t v = 0;
-  for (unsigned char c : b) v = v << 8 | c;
+  std::uint64_t v;
+  std::memcpy(&v, b, 8);
+  if constexpr (std::endian::native == std::endian::little) return __builtin_bswap64(v);
   return v;
 }
 
@@ -76,17 +80,14 @@ class LineTable {
     std::vector<std::size_t> order;
     std::vector<unsigned char> same;
   };
-  Sorted sortedKeyed() const {
-    std::vector<SortRecord> records;
-    records.reserve(keyedLines_);
-    for (std::size_t i = 0; i < lines_.size(); ++i)
-      if (lines_[i].kind == Kind::Keyed) records.push_back({0, i, 0});
+  Sorted sortedKeyed() {
+    std::vector<SortRecord> records = std::move(records_);
     std::reverse(records.begin(), records.end());
     Sorted sorted;
     sorted.same.resize(records.size());
     {
-      std::vector<SortRecord> spare(records.size());
-      sortRecords(records.data(), spare.data(), sorted.same.data(), records.size(), 0);
+      const std::unique_ptr<SortRecord[]> spare(new SortRecord[records.size()]);
+      sortRecords(records.data(), spare.get(), sorted.same.data(), records.size(), 0);
     }
     sorted.order.resize(records.size());
     for (std::size_t n = 0; n < records.size(); ++n) sorted.order[n] = records[n].line;
@@ -108,7 +109,7 @@ class LineTable {
     auto emitKeylessBefore = [&](std::size_t p) {
       for (; nextKeyless < lines_.size(); ++nextKeyless) {
         const Line& line = lines_[nextKeyless];
-        if (line.kind != Kind::Keyless) continue;
+        if (line.kind() != Kind::Keyless) continue;
         if (p != npos && line.keyAt != npos) {
           if (runOf != line.keyAt) {
             runOf = line.keyAt;
@@ -154,8 +155,10 @@ class LineTable {
     // Digit 0 is the length digit, digits 1..8 the bytes from the lowest.
     std::array<std::array<std::size_t, 256>, 9> counts{};
     for (std::size_t i = 0; i < n; ++i) {
-      r[i].bytes = eightBytes(key(r[i].line), offset);
-      r[i].digit = lengthDigit(lines_[r[i].line].keyLength, offset);
+      if (offset > 0) {  // the walk has prepared the first eight bytes
+        r[i].bytes = eightBytes(key(r[i].line), offset);
+        r[i].digit = lengthDigit(lines_[r[i].line].keyLength, offset);
+      }
       ++counts[0][r[i].digit];
       for (unsigned d = 0; d < 8; ++d) ++counts[d + 1][(r[i].bytes >> (8 * d)) & 0xFF];
     }
@@ -191,16 +194,21 @@ class LineTable {
     }
   }
 
+  // Records every line, and the sort record of every keyed one with its
+  // first eight key bytes, taken while the line is in the cache.
   void walk(const Rule& rule, const Progress& progress) {
     lines_.reserve(countLineBreaks() + 1);
-    std::size_t greatest = npos;  // line with the greatest non-empty key so far
+    records_.reserve(lines_.capacity());  // untouched room costs no memory
+    std::size_t greatest = npos;          // line with the greatest non-empty key so far
     walkLineKeys(text_, rule, progress, [&](std::size_t s, std::size_t e, const LineKey& key) {
       const bool keyed = key.kind == Kind::Keyed;
-      lines_.push_back(
-          {s, key.kind == Kind::Keyless ? greatest : key.keyAt, key.keyLength, key.kind});
-      if (keyed) ++keyedLines_;
-      if (keyed && (greatest == npos || this->key(lines_.size() - 1) > this->key(greatest)))
-        greatest = lines_.size() - 1;
+      const std::size_t i = lines_.size();
+      lines_.push_back({s, key.kind == Kind::Keyless ? greatest : key.keyAt, key.keyLength,
+                        static_cast<std::size_t>(key.kind)});
+      if (keyed) {
+        records_.push_back({eightBytes(this->key(i), 0), i, lengthDigit(key.keyLength, 0)});
+        if (greatest == npos || this->key(i) > this->key(greatest)) greatest = i;
+      }
       segmentsEnd_ = e;
     });
   }
@@ -214,7 +222,7 @@ class LineTable {
 
   std::string_view text_;
   std::vector<Line> lines_;
-  std::size_t keyedLines_ = 0;
+  std::vector<SortRecord> records_;  // the keyed lines, until sortedKeyed() takes them
   std::size_t segmentsEnd_ = 0;
 };
 
@@ -226,10 +234,10 @@ SortedLines sortLinesByElement(std::string_view text, const Rule& rule, const Pr
   std::vector<std::size_t> order;
   // Lines with an empty key each went to the very front.
   for (std::size_t i = lines.size(); i-- > 0;)
-    if (lines[i].kind == Kind::EmptyKey) order.push_back(i);
+    if (lines[i].kind() == Kind::EmptyKey) order.push_back(i);
   lines.mergeKeyless(lines.sortedKeyed(), order);
   for (std::size_t i = 0; i < lines.size(); ++i)
-    ++(lines[i].kind == Kind::Keyless ? counts.second : counts.first);
+    ++(lines[i].kind() == Kind::Keyless ? counts.second : counts.first);
   return SortedLines(text, lines.takeStarts(), std::move(order), counts);
 }
 

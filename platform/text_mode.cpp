@@ -193,10 +193,7 @@ std::string TextModeReader::take() {
   return std::move(text_);
 }
 
-TextModeWriter::TextModeWriter(OutputFile& out)
-    : out_(out),
-      buffers_{std::unique_ptr<char[]>(new char[2 * kChunk + kSlack]),
-               std::unique_ptr<char[]>(new char[2 * kChunk + kSlack])} {}
+TextModeWriter::TextModeWriter(OutputFile& out) : out_(out) {}
 
 TextModeWriter::~TextModeWriter() {
   flush();
@@ -210,13 +207,28 @@ TextModeWriter::~TextModeWriter() {
 }
 
 void TextModeWriter::write(std::string_view text) {
-  // Pieces of at most one chunk: the expanded piece always fits.
+  // Pieces of at most one chunk, with room for each to double (all LFs).
   while (!text.empty() && ok_) {
     const std::size_t piece = std::min(text.size(), kChunk);
+    reserve(used_ + 2 * piece + kSlack);
     used_ += expandLf(text.data(), piece, buffers_[filling_].get() + used_);
     text.remove_prefix(piece);
     if (used_ >= kChunk) handOver();
   }
+}
+
+// Makes the buffer being filled hold at least `size` bytes. Buffers grow
+// as the output does, up to the most one write can need: less than a chunk
+// waiting, and a chunk doubled.
+void TextModeWriter::reserve(std::size_t size) {
+  std::size_t& capacity = capacities_[filling_];
+  if (capacity >= size) return;
+  const std::size_t grown =
+      std::min(std::max({size, 2 * capacity, std::size_t{4096}}), 3 * kChunk + kSlack);
+  std::unique_ptr<char[]> buffer(new char[grown]);
+  if (used_ > 0) std::memcpy(buffer.get(), buffers_[filling_].get(), used_);
+  buffers_[filling_] = std::move(buffer);
+  capacity = grown;
 }
 
 bool TextModeWriter::flush() {

@@ -66,8 +66,11 @@ class TextModeWriter {
   void writeInBackground();
 
   OutputFile& out_;
-  std::unique_ptr<char[]> buffers_[2];  // 2 * kChunk + kSlack bytes each
-  int filling_ = 0;                     // the buffer write() fills
+  void reserve(std::size_t size);
+
+  std::unique_ptr<char[]> buffers_[2];
+  std::size_t capacities_[2] = {0, 0};
+  int filling_ = 0;  // the buffer write() fills
   std::size_t used_ = 0;
   bool ok_ = true;
   // The background write: one at a time, from the buffer not being filled.

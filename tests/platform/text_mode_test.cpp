@@ -130,6 +130,20 @@ TEST(TextModeWriter, AgreesWithTheLiteralExpansionOnRandomPieces) {
   }
 }
 
+// A piece of nothing but LFs doubles; it must fit behind what is waiting.
+TEST(TextModeWriter, PiecesOfLineBreaksAfterAFullBuffer) {
+  RecordingFile file;
+  {
+    TextModeWriter writer(file);
+    writer.write(std::string(kMiB - 1, 'a'));
+    writer.write(std::string(kMiB, '\n'));
+    writer.write(std::string(3 * kMiB, '\n'));
+  }
+  std::string expected(kMiB - 1, 'a');
+  for (std::size_t i = 0; i < 4 * kMiB; ++i) expected += "\r\n";
+  EXPECT_TRUE(file.all == expected);
+}
+
 TEST(TextModeWriter, FailedWriteSticks) {
   RecordingFile refusing(0);
   TextModeWriter failedFlush(refusing);

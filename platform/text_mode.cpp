@@ -1,8 +1,8 @@
 // Text-mode conversions. Both run at memory speed: on x86-64 they move
 // sixteen or thirty-two bytes at a time and only stop at the bytes they
 // change (a CR before LF on reading, a LF on writing); elsewhere they fall
-// back to memchr and memcpy. Writing expands into one of two bounded
-// buffers; a full one goes to the file from a second thread.
+// back to memchr and memcpy. Writing expands into a bounded buffer that is
+// handed to the file whenever it fills.
 #include "platform/text_mode.h"
 
 #include <sys/mman.h>
@@ -193,99 +193,34 @@ std::string TextModeReader::take() {
   return std::move(text_);
 }
 
-TextModeWriter::TextModeWriter(OutputFile& out) : out_(out) {}
-
-TextModeWriter::~TextModeWriter() {
-  flush();
-  if (!writer_.joinable()) return;
-  {
-    const std::lock_guard<std::mutex> lock(mutex_);
-    stop_ = true;
-  }
-  changed_.notify_all();
-  writer_.join();
-}
-
 void TextModeWriter::write(std::string_view text) {
   // Pieces of at most one chunk, with room for each to double (all LFs).
   while (!text.empty() && ok_) {
     const std::size_t piece = std::min(text.size(), kChunk);
     reserve(used_ + 2 * piece + kSlack);
-    used_ += expandLf(text.data(), piece, buffers_[filling_].get() + used_);
+    used_ += expandLf(text.data(), piece, buffer_.get() + used_);
     text.remove_prefix(piece);
-    if (used_ >= kChunk) handOver();
+    if (used_ >= kChunk) flush();
   }
-}
-
-// Makes the buffer being filled hold at least `size` bytes. Buffers grow
-// as the output does, up to the most one write can need: less than a chunk
-// waiting, and a chunk doubled.
-void TextModeWriter::reserve(std::size_t size) {
-  std::size_t& capacity = capacities_[filling_];
-  if (capacity >= size) return;
-  const std::size_t grown =
-      std::min(std::max({size, 2 * capacity, std::size_t{4096}}), 3 * kChunk + kSlack);
-  std::unique_ptr<char[]> buffer(new char[grown]);
-  if (used_ > 0) std::memcpy(buffer.get(), buffers_[filling_].get(), used_);
-  buffers_[filling_] = std::move(buffer);
-  capacity = grown;
 }
 
 bool TextModeWriter::flush() {
-  if (writer_.joinable()) {
-    handOver();
-    waitForWrite();
-  } else if (ok_ && used_ > 0) {
-    ok_ = out_.write(std::string_view(buffers_[filling_].get(), used_));  // small: no thread
-  }
+  if (ok_ && used_ > 0) ok_ = out_.write(std::string_view(buffer_.get(), used_));
   used_ = 0;
   return ok_;
 }
 
-bool TextModeWriter::ok() {
-  waitForWrite();
-  return ok_;
-}
-
-// Starts writing the filled buffer once the write before it is done, and
-// goes on filling the other one.
-void TextModeWriter::handOver() {
-  waitForWrite();
-  if (!ok_ || used_ == 0) {
-    used_ = 0;
-    return;
-  }
-  if (!writer_.joinable()) writer_ = std::thread([this] { writeInBackground(); });
-  {
-    const std::lock_guard<std::mutex> lock(mutex_);
-    job_ = std::string_view(buffers_[filling_].get(), used_);
-    hasJob_ = true;
-  }
-  changed_.notify_all();
-  filling_ ^= 1;
-  used_ = 0;
-}
-
-void TextModeWriter::waitForWrite() {
-  if (!writer_.joinable()) return;
-  std::unique_lock<std::mutex> lock(mutex_);
-  changed_.wait(lock, [this] { return !hasJob_; });
-  ok_ = ok_ && jobOk_;
-}
-
-void TextModeWriter::writeInBackground() {
-  std::unique_lock<std::mutex> lock(mutex_);
-  for (;;) {
-    changed_.wait(lock, [this] { return hasJob_ || stop_; });
-    if (!hasJob_) return;
-    const std::string_view job = job_;
-    lock.unlock();
-    const bool written = out_.write(job);
-    lock.lock();
-    jobOk_ = written;
-    hasJob_ = false;
-    changed_.notify_all();
-  }
+// Makes the buffer hold at least `size` bytes. It grows as the output does,
+// up to the most one write can need: less than a chunk waiting, and a
+// chunk doubled.
+void TextModeWriter::reserve(std::size_t size) {
+  if (capacity_ >= size) return;
+  const std::size_t grown =
+      std::min(std::max({size, 2 * capacity_, std::size_t{4096}}), 3 * kChunk + kSlack);
+  std::unique_ptr<char[]> buffer(new char[grown]);
+  if (used_ > 0) std::memcpy(buffer.get(), buffer_.get(), used_);
+  buffer_ = std::move(buffer);
+  capacity_ = grown;
 }
 
 }  // namespace strovel

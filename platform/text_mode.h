@@ -4,13 +4,10 @@
 // byte included, passes unchanged.
 #pragma once
 
-#include <condition_variable>
 #include <cstddef>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <string_view>
-#include <thread>
 #include <utility>
 
 #include "platform/file_system.h"
@@ -44,43 +41,27 @@ class TextModeReader {
 };
 
 // Writes text to an OutputFile in text mode, in bounded chunks so that a
-// large text is never copied whole. A full chunk goes to the file from a
-// second thread while the next one is being filled, so converting and
-// writing overlap. A failed write sticks: ok() stays false, and nothing is
-// written after it.
+// large text is never copied whole. A failed write sticks: ok() stays
+// false, and nothing is written after it.
 class TextModeWriter {
  public:
-  explicit TextModeWriter(OutputFile& out);
-  ~TextModeWriter();
+  explicit TextModeWriter(OutputFile& out) : out_(out) {}
+  ~TextModeWriter() { flush(); }
   void write(std::string_view text);
-  // Hands everything buffered to the file and waits for it; returns ok().
+  // Hands buffered bytes to the file; returns ok().
   bool flush();
-  // Whether every write so far has succeeded (waits for the one under way).
-  bool ok();
+  bool ok() const { return ok_; }
 
  private:
   static constexpr std::size_t kChunk = 1 << 20;
   static constexpr std::size_t kSlack = 16;  // expansion stores whole 16-byte blocks
-  void handOver();
-  void waitForWrite();
-  void writeInBackground();
-
-  OutputFile& out_;
   void reserve(std::size_t size);
 
-  std::unique_ptr<char[]> buffers_[2];
-  std::size_t capacities_[2] = {0, 0};
-  int filling_ = 0;  // the buffer write() fills
+  OutputFile& out_;
+  std::unique_ptr<char[]> buffer_;  // capacity_ bytes, used_ of them filled
+  std::size_t capacity_ = 0;
   std::size_t used_ = 0;
   bool ok_ = true;
-  // The background write: one at a time, from the buffer not being filled.
-  std::thread writer_;
-  std::mutex mutex_;
-  std::condition_variable changed_;
-  std::string_view job_;
-  bool hasJob_ = false;
-  bool jobOk_ = true;
-  bool stop_ = false;
 };
 
 }  // namespace strovel

@@ -35,7 +35,9 @@ class ByteReader {
   }
   // A text of at most maxLength bytes, its length taken from one byte.
   std::string text(std::size_t maxLength) {
-    const std::size_t length = std::min<std::size_t>(byte() % (maxLength + 1), rest_.size());
+    // The length byte is taken first: rest_ must be measured after it.
+    const std::size_t wanted = byte() % (maxLength + 1);
+    const std::size_t length = std::min(wanted, rest_.size());
     std::string value(rest_.substr(0, length));
     rest_.remove_prefix(length);
     return value;

@@ -19,7 +19,13 @@ class StreamWindow {
     text_.append(text);
     return due();
   }
-  bool due() const { return text_.size() >= next_; }
+  // True when the window has grown enough to be looked at again; the next
+  // look then waits until it has doubled (or until consume() shrinks it).
+  bool due() {
+    if (text_.size() < next_) return false;
+    next_ = std::max(size_, 2 * text_.size());
+    return true;
+  }
   std::string_view text() const { return text_; }
   std::string& bytes() { return text_; }
   // Drops the first n bytes, which the action has decided.

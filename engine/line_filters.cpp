@@ -16,9 +16,10 @@ namespace {
 
 // Every CR LF becomes LF, then every remaining CR becomes LF. Texts
 // usually hold no CR at all by now, so the walk jumps from CR to CR.
-void unifyLineBreaks(std::string& text) {
+// Only text[from..] is looked at (the rest is unified already).
+void unifyLineBreaks(std::string& text, std::size_t from = 0) {
   char* const p = text.data();
-  std::size_t in = findByte(text, '\r', 0);
+  std::size_t in = findByte(text, '\r', from);
   if (in == npos) return;
   std::size_t out = in;
   while (in != npos) {
@@ -213,9 +214,7 @@ void StreamReplace::append(std::string_view text) {
   if (pendingCr_ && text.front() != '\n') window.push_back('\n');
   pendingCr_ = text.back() == '\r';
   window.append(text.substr(0, text.size() - (pendingCr_ ? 1 : 0)));
-  std::string unified = window.substr(start);
-  unifyLineBreaks(unified);
-  window.replace(start, npos, unified);
+  unifyLineBreaks(window, start);
   if (window_.due()) replace(false);
 }
 

@@ -1,13 +1,16 @@
 // Answers the modal dialogs a widget test triggers: each time a modal
-// widget (a message box, a file dialog, the editor) comes up, the next
-// queued handler gets it. Handlers run from a timer, so the code under test
-// can call exec() as it does for a user.
+// window (a message box, a file dialog, the editor) is shown, the next
+// queued handler gets it. The dialog is caught by its own show event, not
+// by polling for the active modal widget, so a dialog that becomes active
+// again when one above it closes is never taken for a new one, however slow
+// the machine. Handlers run from the dialog's own event loop, so the code
+// under test calls exec() as it does for a user.
 #pragma once
 
 #include <QApplication>
+#include <QEvent>
 #include <QMessageBox>
 #include <QPointer>
-#include <QTimer>
 #include <QWidget>
 #include <deque>
 #include <functional>
@@ -17,17 +20,14 @@
 
 namespace strovel {
 
-class ModalAnswers {
+class ModalAnswers : public QObject {
  public:
   using Handler = std::function<void(QWidget* modal)>;
 
-  ModalAnswers() {
-    timer_.setInterval(5);
-    QObject::connect(&timer_, &QTimer::timeout, [this] { poll(); });
-    timer_.start();
-  }
+  ModalAnswers() { qApp->installEventFilter(this); }
+  ~ModalAnswers() override { qApp->removeEventFilter(this); }
 
-  // Queues a handler for the next modal widget.
+  // Queues a handler for the next modal window.
   void then(Handler handler) { handlers_.push_back(std::move(handler)); }
 
   // Queues pressing `button` on the next message box and records its text.
@@ -47,36 +47,43 @@ class ModalAnswers {
   bool allAnswered() const { return handlers_.empty(); }
 
   std::vector<std::string> messages;    // texts of the boxes answered, in order
-  std::vector<std::string> unexpected;  // modal widgets nobody expected
+  std::vector<std::string> unexpected;  // modal windows nobody expected
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::Show && watched->isWidgetType()) {
+      auto* widget = static_cast<QWidget*>(watched);
+      if (widget->isWindow() && widget->isModal()) answer(widget);
+    }
+    return false;
+  }
 
  private:
-  void poll() {
-    QWidget* modal = QApplication::activeModalWidget();
-    if (!modal || modal == last_) return;
-    last_ = modal;
+  void answer(QWidget* modal) {
+    Handler handler;
     if (handlers_.empty()) {
       // Nothing queued: close it so the test does not hang, and remember.
-      unexpected.push_back(modal->metaObject()->className());
-      if (auto* box = qobject_cast<QMessageBox*>(modal))
-        messages.push_back(box->text().toStdString());
-      modal->close();
-      return;
+      handler = [this](QWidget* widget) {
+        unexpected.push_back(widget->metaObject()->className());
+        if (auto* box = qobject_cast<QMessageBox*>(widget))
+          messages.push_back(box->text().toStdString());
+        widget->close();
+      };
+    } else {
+      handler = std::move(handlers_.front());
+      handlers_.pop_front();
     }
-    // Run outside the timer's own activation, so that the timer goes on
-    // answering the dialogs a handler opens in turn.
-    auto handler = std::make_shared<Handler>(std::move(handlers_.front()));
-    handlers_.pop_front();
+    // Queued, so that it runs once the dialog's exec() has entered its loop.
+    auto shared = std::make_shared<Handler>(std::move(handler));
     QMetaObject::invokeMethod(
         qApp,
-        [handler, target = QPointer<QWidget>(modal)] {
-          if (target) (*handler)(target);
+        [shared, target = QPointer<QWidget>(modal)] {
+          if (target) (*shared)(target);
         },
         Qt::QueuedConnection);
   }
 
-  QTimer timer_;
   std::deque<Handler> handlers_;
-  QPointer<QWidget> last_;  // cleared when that widget is destroyed
 };
 
 }  // namespace strovel

@@ -10,18 +10,19 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QGridLayout>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QStyle>
 #include <QThread>
 #include <QUrl>
 #include <algorithm>
 #include <new>
 
 #include "app/about_box.h"
+#include "app/dialog_units.h"
 #include "app/ui_text.h"
 #include "editor/pattern_editor_dialog.h"
 #include "engine/output_name.h"
@@ -56,6 +57,10 @@ constexpr MenuTexts kRussianMenu = {"Файл",
 constexpr MenuTexts kEnglishMenu = {
     "File", "Update pattern list", "Save pattern",          "Save pattern as",
     "Help", "On-line help",        "Comand line parameters"};
+
+// Qt's own file dialog everywhere: it speaks the interface's language and
+// hands F1 to the program like every other window.
+constexpr QFileDialog::Options kFileDialogOptions = QFileDialog::DontUseNativeDialog;
 
 void openWithDesktopServices(const std::string& target) {
   const QString text = toDisplayPath(target);
@@ -103,24 +108,35 @@ MainWindow::MainWindow(FileSystem& files, QWidget* parent)
   setObjectName(QStringLiteral("mainWindow"));
   setWindowTitle(QStringLiteral("Strovel"));
   setWindowIcon(QIcon(QStringLiteral(":/strovel.png")));
+  // A caption with the system menu, a minimise box and a close box; the
+  // window keeps its size.
+  setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                 Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                 Qt::WindowCloseButtonHint);
+  loadQtTranslations(language_.language());
+  new SyntaxHelpKey(this);
   buildControls();
   buildMenu();
+  placeControls();
 }
 
 void MainWindow::buildControls() {
   auto button = [this](const char* name, const QString& caption) {
     auto* b = new QPushButton(caption, this);
     b->setObjectName(QString::fromLatin1(name));
+    // No push button here is a default button: Enter outside a button
+    // closes the window, so none may be framed as the one Enter presses.
+    b->setAutoDefault(false);
     return b;
   };
   exitButton_ = button("exitButton", toDisplay(text(134)));
   patternList_ = new QComboBox(this);
   patternList_->setObjectName(QStringLiteral("patternList"));
-  patternList_->setMinimumWidth(160);
+  // A long name is cut in the box instead of widening it.
+  patternList_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+  patternList_->setMinimumContentsLength(1);
   editButton_ = button("editPatternButton", QStringLiteral("..."));
-  editButton_->setFixedWidth(32);
   processButton_ = button("processButton", toDisplay(text(132)));
-  processButton_->setMinimumHeight(56);
   newPatternButton_ = button("newPatternButton", toDisplay(text(178)));
   newPatternButton_->setEnabled(false);
   nameEdit_ = new QLineEdit(this);
@@ -134,17 +150,7 @@ void MainWindow::buildControls() {
   progress_->setRange(0, 100);
   progress_->setValue(0);
   progress_->setFocusPolicy(Qt::NoFocus);
-
-  auto* grid = new QGridLayout(this);
-  grid->addWidget(patternList_, 0, 0);
-  grid->addWidget(editButton_, 0, 1);
-  grid->addWidget(nameEdit_, 0, 2);
-  grid->addWidget(newPatternButton_, 0, 3);
-  grid->addWidget(processButton_, 1, 0, 2, 3);
-  grid->addWidget(exitButton_, 1, 3);
-  grid->addWidget(dosCheck_, 2, 3);
-  grid->addWidget(statisticsCheck_, 3, 0, 1, 4);
-  grid->addWidget(progress_, 4, 0, 1, 4);
+  // Created in the tab order of the template.
   QWidget::setTabOrder(exitButton_, patternList_);
   QWidget::setTabOrder(patternList_, editButton_);
   QWidget::setTabOrder(editButton_, processButton_);
@@ -162,11 +168,40 @@ void MainWindow::buildControls() {
           [this](const QString& name) { newPatternButton_->setEnabled(!name.isEmpty()); });
 }
 
+// The controls at their template positions below the menu bar; the window
+// has the template's fixed size.
+void MainWindow::placeControls() {
+  DialogUnits units(font());
+  const int buttonPadding = 2 * style()->pixelMetric(QStyle::PM_ButtonMargin) + 8;
+  const int checkPadding = style()->pixelMetric(QStyle::PM_IndicatorWidth) +
+                           style()->pixelMetric(QStyle::PM_CheckBoxLabelSpacing) + 4;
+  units.fitText(50, exitButton_->text(), buttonPadding);
+  units.fitText(143, processButton_->text(), buttonPadding);
+  units.fitText(68, newPatternButton_->text(), buttonPadding);
+  units.fitText(49, dosCheck_->text(), checkPadding);
+  units.fitText(201, statisticsCheck_->text(), checkPadding);
+  const int top = menuBar_->sizeHint().height();
+  const auto place = [&](QWidget* widget, int x, int y, int width, int height) {
+    widget->setGeometry(units.rect(x, y, width, height).translated(0, top));
+  };
+  place(exitButton_, 158, 24, 50, 14);
+  place(patternList_, 7, 7, 65, 14);
+  place(editButton_, 75, 8, 11, 11);
+  place(processButton_, 7, 24, 143, 34);
+  place(newPatternButton_, 140, 7, 68, 14);
+  place(nameEdit_, 94, 7, 40, 14);
+  place(dosCheck_, 158, 47, 49, 10);
+  place(progress_, 7, 74, 201, 14);
+  place(statisticsCheck_, 7, 60, 201, 10);
+  const QSize client = units.size(215, 95);
+  menuBar_->setGeometry(0, 0, client.width(), top);
+  setFixedSize(client.width(), client.height() + top);
+}
+
 void MainWindow::buildMenu() {
   const MenuTexts& texts =
       language_.language() == LanguageSelector::kRussian ? kRussianMenu : kEnglishMenu;
   menuBar_ = new QMenuBar(this);
-  layout()->setMenuBar(menuBar_);
   auto action = [this](QMenu* menu, const char* name, const char* caption, auto slot) {
     QAction* a = menu->addAction(QString::fromUtf8(caption));
     a->setObjectName(QString::fromLatin1(name));
@@ -179,10 +214,11 @@ void MainWindow::buildMenu() {
   action(file, "saveAsAction", texts.saveAs, &MainWindow::savePatternAs);
   QMenu* help = menuBar_->addMenu(QString::fromUtf8(texts.help));
   action(help, "onlineHelpAction", texts.onlineHelp, &MainWindow::openOnlineHelp);
-  // F1 anywhere in the program, the editor included.
+  // The menu names F1; the key itself works in every window of the program
+  // through SyntaxHelpKey.
   QAction* syntax = action(help, "syntaxAction", texts.syntax, &MainWindow::showCommandLineSyntax);
   syntax->setShortcut(QKeySequence(Qt::Key_F1));
-  syntax->setShortcutContext(Qt::ApplicationShortcut);
+  syntax->setShortcutContext(Qt::WidgetShortcut);
   // The About item is loaded by its own id and appears only with a text.
   const std::string about = loadString(101);
   if (!about.empty()) {
@@ -212,7 +248,8 @@ void MainWindow::interactiveStart(const CommandLine& options, const std::string&
 void MainWindow::refreshPatternList() {
   std::vector<std::string> names = findPatternFiles(".");
   std::vector<std::pair<QString, std::string>> entries;
-  for (std::string& name : names) entries.emplace_back(toDisplayPath(name), std::move(name));
+  // Shown through the same codec as the caption and the messages.
+  for (std::string& name : names) entries.emplace_back(toDisplay(name), std::move(name));
   // The list is sorted alphabetically, ignoring case.
   std::sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) {
     const int c = QString::compare(a.first, b.first, Qt::CaseInsensitive);
@@ -253,12 +290,20 @@ void MainWindow::editCurrentPattern() {
 
 void MainWindow::createPattern() {
   if (!settleUnsavedChanges()) return;
-  const std::string name = fromDisplayPath(nameEdit_->text()) + kPatternExtension;
+  const std::string name = fromDisplay(nameEdit_->text()) + kPatternExtension;
   if (files_.canRead(name) && askOkCancel(this, text(168)) != QMessageBox::Ok) return;
   PatternEditorDialog editor(RuleList{}, true, this);
   if (editor.exec() != QDialog::Accepted) return;
   pattern_.rules = editor.rules();
-  savePattern(pattern_, name, files_, notices_);
+  if (!savePattern(pattern_, name, files_, notices_)) {
+    // The typed rules stay the current pattern, under the name tried, so
+    // that no later save can land on the pattern that was current before.
+    pattern_.currentPatternPath = name;
+    pattern_.patternModified = true;
+    setWindowTitle(toDisplay(patternCaption(name, ansiIsUtf8())));
+    refreshPatternList();
+    return;
+  }
   refreshPatternList();
   if (patternList_->count() == 1) {
     patternList_->setCurrentIndex(0);
@@ -275,8 +320,8 @@ void MainWindow::savePatternCommand() {
 }
 
 void MainWindow::savePatternAs() {
-  const QString chosen =
-      QFileDialog::getSaveFileName(this, toDisplay(text(172)), QString(), dialogFilter(text(170)));
+  const QString chosen = QFileDialog::getSaveFileName(
+      this, toDisplay(text(172)), QString(), dialogFilter(text(170)), nullptr, kFileDialogOptions);
   if (chosen.isEmpty()) return;
   QDir::setCurrent(QFileInfo(chosen).absolutePath());
   const std::string chosenPath = fromDisplayPath(chosen);
@@ -289,9 +334,12 @@ void MainWindow::savePatternAs() {
 }
 
 void MainWindow::chooseAndProcessFiles() {
-  const QStringList chosen =
-      QFileDialog::getOpenFileNames(this, toDisplay(text(172)), QString(), dialogFilter(text(142)));
+  const QStringList chosen = QFileDialog::getOpenFileNames(
+      this, toDisplay(text(172)), QString(), dialogFilter(text(142)), nullptr, kFileDialogOptions);
   if (chosen.isEmpty()) return;
+  // No event loop runs until the last result is written: the window is
+  // drawn whole now, over what the file dialog left.
+  repaint();
   // As after any file dialog: results with a relative name land beside the inputs.
   QDir::setCurrent(QFileInfo(chosen.first()).absolutePath());
   RunOptions options;
@@ -321,7 +369,7 @@ void MainWindow::setProgress(int percent) {
   // lines reports far more often than the bar can change.
   if (progress_->value() == percent) return;
   progress_->setValue(percent);
-  progress_->repaint();
+  repaint();
 }
 
 void MainWindow::openOnlineHelp() { opener_(text(176)); }
@@ -357,8 +405,14 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 
 void MainWindow::keyPressEvent(QKeyEvent* event) {
   const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
-  if (enter && !qobject_cast<QPushButton*>(focusWidget())) {
-    accept();  // closes without the question, as OK does
+  if (enter) {
+    // Enter presses the push button that has the focus; anywhere else it
+    // closes the window without the question, as OK does.
+    if (auto* button = qobject_cast<QPushButton*>(focusWidget())) {
+      button->click();
+    } else {
+      accept();
+    }
     return;
   }
   QDialog::keyPressEvent(event);

@@ -65,6 +65,7 @@ class MainWindow : public QDialog {
  private:
   void buildControls();
   void buildMenu();
+  void placeControls();
   // Asks about unsaved changes; false when the user cancelled or the save
   // they asked for failed, so the pending command must not go on.
   bool settleUnsavedChanges();

@@ -1,6 +1,9 @@
 // Modal Qt message boxes with the program's caption and icon.
 #include "app/message_boxes.h"
 
+#include <QApplication>
+#include <QKeyEvent>
+
 #include "app/ui_text.h"
 #include "platform/codepage.h"
 
@@ -32,6 +35,27 @@ void showSyntaxMessage(QWidget* parent) {
   showMessage(parent, utf8ToAnsi("Синтаксис командной строки: \n"
                                  "kestrune +open +dos +stat in_file=\"name1\" out_file=\"name2\" "
                                  "templet=\"name3\""));
+}
+
+SyntaxHelpKey::SyntaxHelpKey(QWidget* owner) : QObject(owner), owner_(owner) {
+  qApp->installEventFilter(this);
+}
+
+SyntaxHelpKey::~SyntaxHelpKey() { qApp->removeEventFilter(this); }
+
+bool SyntaxHelpKey::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() != QEvent::KeyPress) return QObject::eventFilter(watched, event);
+  const auto& key = static_cast<const QKeyEvent&>(*event);
+  const Qt::KeyboardModifiers held = Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier;
+  if (key.key() != Qt::Key_F1 || (key.modifiers() & held)) return false;
+  if (!showing_) {
+    showing_ = true;
+    QWidget* over = QApplication::activeModalWidget();
+    if (!over) over = QApplication::activeWindow();
+    showSyntaxMessage(over ? over : owner_);
+    showing_ = false;
+  }
+  return true;
 }
 
 void MessageBoxNotices::notify(const Notice& notice) {

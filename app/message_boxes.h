@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QMessageBox>
+#include <QObject>
 #include <string>
 
 #include "app/catalogue/catalogue.h"
@@ -17,6 +18,24 @@ QMessageBox::StandardButton askYesNoCancel(QWidget* parent, const std::string& t
 QMessageBox::StandardButton askOkCancel(QWidget* parent, const std::string& text);
 // The command-line syntax, one fixed text in every language (F1).
 void showSyntaxMessage(QWidget* parent);
+
+// F1 anywhere in the program (the main window, the editor, the file
+// dialogs, the About box, a message box), with none of Shift, Ctrl and Alt
+// held, shows the command-line syntax over the window that has it. Lives as
+// a filter on the application for as long as its owner; one syntax box at
+// a time.
+class SyntaxHelpKey : public QObject {
+ public:
+  explicit SyntaxHelpKey(QWidget* owner);
+  ~SyntaxHelpKey() override;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  QWidget* owner_;
+  bool showing_ = false;
+};
 
 class MessageBoxNotices : public NoticeSink {
  public:

@@ -1,9 +1,13 @@
 // Qt strings from and to ANSI bytes through the code-page layer.
 #include "app/ui_text.h"
 
+#include <QCoreApplication>
 #include <QFile>
+#include <QLibraryInfo>
 #include <QStringList>
+#include <QTranslator>
 
+#include "app/catalogue/catalogue.h"
 #include "platform/codepage.h"
 
 namespace strovel {
@@ -23,6 +27,19 @@ QString dialogFilter(std::string_view catalogueFilter) {
     filters << name.trimmed() + QStringLiteral(" (") + mask + QLatin1Char(')');
   }
   return filters.join(QStringLiteral(";;"));
+}
+
+void loadQtTranslations(int language) {
+  static QTranslator* installed = nullptr;
+  if (installed || language != LanguageSelector::kRussian) return;
+  auto* translator = new QTranslator(QCoreApplication::instance());
+  if (translator->load(QStringLiteral("qtbase_ru"),
+                       QLibraryInfo::path(QLibraryInfo::TranslationsPath)) &&
+      QCoreApplication::installTranslator(translator)) {
+    installed = translator;
+  } else {
+    delete translator;
+  }
 }
 
 QString toDisplayPath(const std::string& path) {

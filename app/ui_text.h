@@ -19,6 +19,11 @@ std::string fromDisplay(const QString& text);
 // means every file, as it does for the user.
 QString dialogFilter(std::string_view catalogueFilter);
 
+// Loads Qt's own translations (the buttons of message boxes, the file
+// dialogs) for the language in force, once per process; nothing happens
+// when they are not installed.
+void loadQtTranslations(int language);
+
 // Paths between Qt and the file system's bytes.
 QString toDisplayPath(const std::string& path);
 std::string fromDisplayPath(const QString& path);

@@ -9,7 +9,6 @@
 
 #include <QComboBox>
 #include <QEvent>
-#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -17,13 +16,12 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
-#include <QShortcut>
 #include <QSignalBlocker>
+#include <QStyle>
 #include <QTextDocument>
-#include <QVBoxLayout>
 #include <initializer_list>
 
-#include "app/message_boxes.h"
+#include "app/dialog_units.h"
 #include "app/ui_text.h"
 
 namespace strovel {
@@ -63,20 +61,28 @@ bool isEnterKey(const QKeyEvent& key) {
   return key.key() == Qt::Key_Return || key.key() == Qt::Key_Enter;
 }
 
+// Pattern3 is a one-line edit: a line break in it is shown as this mark
+// (a character no single-byte code page has) and stored as the LF it is.
+constexpr QChar kLineBreakMark(0x21B5);
+
+QString withLineBreakMarks(QString text) { return text.replace(QLatin1Char('\n'), kLineBreakMark); }
+
+QString withoutLineBreakMarks(QString text) {
+  return text.replace(kLineBreakMark, QLatin1Char('\n'));
+}
+
 }  // namespace
 
 // A new pattern always starts without rules, whatever the caller passes.
 PatternEditorDialog::PatternEditorDialog(const RuleList& rules, bool isNewPattern, QWidget* parent)
     : QDialog(parent), model_(isNewPattern ? RuleList{} : rules) {
   setObjectName(QStringLiteral("patternEditor"));
+  setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                 Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
   createControls();
-  arrangeControls();
   setCaptions();
+  arrangeControls();
   connectControls();
-  // F1 shows the command-line syntax here too (the window's own F1 is
-  // blocked while this dialog is modal).
-  connect(new QShortcut(QKeySequence(Qt::Key_F1), this), &QShortcut::activated, this,
-          [this] { showSyntaxMessage(this); });
   for (int position = 0; position < kActionPositions; ++position) {
     actionType_->addItem(actionName(actionTypeAt(position)));
   }
@@ -93,7 +99,6 @@ PatternEditorDialog::~PatternEditorDialog() = default;
 // rule list with its buttons, the edits.
 void PatternEditorDialog::createControls() {
   okButton_ = named(new QPushButton(QStringLiteral("OK"), this), "okButton");
-  okButton_->setDefault(true);
   cancelButton_ = named(new QPushButton(this), "cancelButton");
   actionType_ = named(new QComboBox(this), "actionType");
   actionType_->view()->setMinimumWidth(kDroppedWidth);
@@ -113,6 +118,11 @@ void PatternEditorDialog::createControls() {
   pattern2Label_ = new QLabel(this);
   pattern3Label_ = new QLabel(this);
 
+  // OK is the one default button, wherever the focus is.
+  for (QPushButton* button : {okButton_, cancelButton_, deleteButton_, addButton_, insertButton_}) {
+    button->setAutoDefault(false);
+  }
+  okButton_->setDefault(true);
   for (QPlainTextEdit* edit : {pattern1Edit_, pattern2Edit_}) {
     edit->setTabChangesFocus(true);
     edit->installEventFilter(this);
@@ -131,46 +141,41 @@ void PatternEditorDialog::createControls() {
   }
 }
 
-// The rule list with its buttons on the left, the action box and the edits
-// of the selected rule on the right.
+// The controls at their template positions; the dialog has the template's
+// fixed size. Called once the captions are set, so that they fit.
 void PatternEditorDialog::arrangeControls() {
-  auto* listButtons = new QHBoxLayout;
-  listButtons->addWidget(deleteButton_);
-  listButtons->addWidget(addButton_);
-  auto* dialogButtons = new QHBoxLayout;
-  dialogButtons->addWidget(okButton_);
-  dialogButtons->addWidget(cancelButton_);
-  auto* left = new QVBoxLayout;
-  left->addLayout(listButtons);
-  left->addWidget(ruleList_, 1);
-  left->addLayout(dialogButtons);
-
-  auto* insertRow = new QHBoxLayout;
-  insertRow->addWidget(insertButton_);
-  insertRow->addStretch(1);
-  const auto labelRow = [](QLabel* label, QLineEdit* number, QLabel* numberLabel) {
-    // The row keeps its height while the number edit is hidden.
-    label->setMinimumHeight(number->sizeHint().height());
-    auto* row = new QHBoxLayout;
-    row->addWidget(label);
-    row->addWidget(number);
-    row->addWidget(numberLabel, 1);
-    return row;
+  DialogUnits units(font());
+  const int buttonPadding = 2 * style()->pixelMetric(QStyle::PM_ButtonMargin) + 8;
+  units.fitText(50, cancelButton_->text(), buttonPadding);
+  units.fitText(50, deleteButton_->text(), buttonPadding);
+  units.fitText(60, addButton_->text(), buttonPadding);
+  units.fitText(60, insertButton_->text(), buttonPadding);
+  units.fitText(36, pattern1Label_->text(), 2);
+  units.fitText(36, pattern2Label_->text(), 2);
+  units.fitText(36, pattern3Label_->text(), 2);
+  units.fitText(165, fromStartLabel_->text(), 2);
+  units.fitText(165, afterPattern1Label_->text(), 2);
+  const auto place = [&](QWidget* widget, int x, int y, int width, int height) {
+    widget->setGeometry(units.rect(x, y, width, height));
   };
-  auto* right = new QVBoxLayout;
-  right->addWidget(actionType_);
-  right->addLayout(insertRow);
-  right->addLayout(labelRow(pattern1Label_, fromStartEdit_, fromStartLabel_));
-  right->addWidget(pattern1Edit_, 1);
-  right->addLayout(labelRow(pattern2Label_, afterPattern1Edit_, afterPattern1Label_));
-  right->addWidget(pattern2Edit_, 1);
-  right->addWidget(pattern3Label_);
-  right->addWidget(pattern3Edit_);
-
-  auto* layout = new QHBoxLayout(this);
-  layout->addLayout(left, 1);
-  layout->addLayout(right, 2);
-  resize(760, 360);
+  place(okButton_, 7, 151, 50, 14);
+  place(cancelButton_, 62, 151, 50, 14);
+  place(actionType_, 135, 7, 231, 13);
+  place(ruleList_, 7, 23, 122, 121);
+  place(deleteButton_, 7, 7, 50, 14);
+  place(addButton_, 68, 7, 60, 14);
+  place(pattern1Edit_, 135, 50, 231, 36);
+  place(pattern1Label_, 135, 40, 36, 8);
+  place(pattern2Edit_, 135, 101, 231, 33);
+  place(pattern2Label_, 135, 90, 36, 8);
+  place(pattern3Edit_, 135, 146, 231, 19);
+  place(pattern3Label_, 135, 137, 36, 8);
+  place(insertButton_, 135, 21, 60, 14);
+  place(fromStartEdit_, 176, 37, 23, 12);
+  place(fromStartLabel_, 201, 38, 165, 8);
+  place(afterPattern1Edit_, 176, 88, 23, 12);
+  place(afterPattern1Label_, 201, 89, 165, 8);
+  setFixedSize(units.size(373, 172));
 }
 
 void PatternEditorDialog::setCaptions() {
@@ -198,8 +203,9 @@ void PatternEditorDialog::connectControls() {
           [this] { storePatternText(RuleField::Pattern1, plainText(*pattern1Edit_)); });
   connect(pattern2Edit_, &QPlainTextEdit::textChanged, this,
           [this] { storePatternText(RuleField::Pattern2, plainText(*pattern2Edit_)); });
-  connect(pattern3Edit_, &QLineEdit::textEdited, this,
-          [this](const QString& text) { storePatternText(RuleField::Pattern3, text); });
+  connect(pattern3Edit_, &QLineEdit::textEdited, this, [this](const QString& text) {
+    storePatternText(RuleField::Pattern3, withoutLineBreakMarks(text));
+  });
   connect(fromStartEdit_, &QLineEdit::textEdited, this,
           [this](const QString& text) { storeLocation(LocationField::FromStart, text); });
   connect(afterPattern1Edit_, &QLineEdit::textEdited, this,
@@ -214,7 +220,7 @@ void PatternEditorDialog::fillRuleList() {
     actionType_->setCurrentIndex(-1);
     return;
   }
-  for (const Rule& rule : rules) ruleList_->addItem(actionName(rule.ActionType));
+  for (std::size_t i = 0; i < rules.size(); ++i) addListEntry(i, rules.at(i).ActionType);
   model_.select(0);
   selectListEntry(0);
   actionType_->setCurrentIndex(positionOfAction(rules.at(0).ActionType));
@@ -226,7 +232,7 @@ void PatternEditorDialog::addRule() {
   const std::size_t index = model_.addRule(actionType);
   {
     const QSignalBlocker quiet(ruleList_);
-    ruleList_->addItem(actionName(actionType));
+    addListEntry(index, actionType);
   }
   selectListEntry(index);
   showSelectedRule();
@@ -238,7 +244,7 @@ void PatternEditorDialog::insertRule() {
   const std::optional<std::size_t> index = model_.insertRule(actionType);
   {
     const QSignalBlocker quiet(ruleList_);
-    ruleList_->insertItem(static_cast<int>(*index), actionName(actionType));
+    addListEntry(*index, actionType);
   }
   selectListEntry(index);
   showSelectedRule();
@@ -315,7 +321,7 @@ void PatternEditorDialog::fillEdits(const Rule& rule) {
   pattern1Edit_->setPlainText(toDisplay(rule.Pattern1));
   pattern2Edit_->setPlainText(toDisplay(rule.Pattern2));
   filling_ = false;
-  pattern3Edit_->setText(toDisplay(rule.Pattern3));
+  pattern3Edit_->setText(withLineBreakMarks(toDisplay(rule.Pattern3)));
   fromStartEdit_->setText(QString::number(rule.LocationFromStart));
   afterPattern1Edit_->setText(QString::number(rule.LocationAfterPattern1));
 }
@@ -359,6 +365,14 @@ QString PatternEditorDialog::caption(int russianId) const {
 QString PatternEditorDialog::actionName(std::int32_t actionType) const {
   const int id = actionNameId(actionType);
   return id == 0 ? QString() : caption(id);
+}
+
+// A list entry shows its action's name, cut to the list's width; the
+// tooltip shows it whole.
+void PatternEditorDialog::addListEntry(std::size_t row, std::int32_t actionType) {
+  auto* item = new QListWidgetItem(actionName(actionType));
+  item->setToolTip(item->text());
+  ruleList_->insertItem(static_cast<int>(row), item);
 }
 
 void PatternEditorDialog::selectListEntry(std::optional<std::size_t> index) {

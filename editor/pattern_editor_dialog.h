@@ -58,6 +58,7 @@ class PatternEditorDialog : public QDialog {
   QString caption(int russianId) const;
   QString actionName(std::int32_t actionType) const;
   void selectListEntry(std::optional<std::size_t> index);
+  void addListEntry(std::size_t row, std::int32_t actionType);
 
   LanguageSelector language_;
   PatternEditorModel model_;

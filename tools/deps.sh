@@ -1,21 +1,27 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build and the tests need, when any is
-# missing (apt-get update first). Runs as root, or through sudo. The second
-# group serves the installation tests: the desktop entry and AppStream
-# validators, groff for the manual page, the MIME database tool, and
-# dpkg-shlibdeps (dpkg-dev) and file, with which CPack gives the Debian
-# package its dependencies.
+# missing (apt-get update first). Runs as root, or through sudo. Qt's own
+# Russian texts (qt6-translations-l10n) are what the window loads; locales
+# gives the widget tests a ru_RU.CP1251 locale. The second group serves the
+# installation tests: the desktop entry and AppStream validators, groff for
+# the manual page, the MIME database tool, and dpkg-shlibdeps (dpkg-dev) and
+# file, with which CPack gives the Debian package its dependencies.
 set -euo pipefail
 packages=(cmake ninja-build g++ make libgtest-dev libbenchmark-dev qt6-base-dev
-  desktop-file-utils appstream groff-base shared-mime-info dpkg-dev file)
+  qt6-translations-l10n locales desktop-file-utils appstream groff-base shared-mime-info dpkg-dev file)
 missing=()
 for package in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' ||
     missing+=("$package")
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
-echo "Installing: ${missing[*]}"
 sudo=
 [ "$(id -u)" -eq 0 ] || sudo=sudo
-$sudo apt-get update
-DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends "${missing[@]}"
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  $sudo apt-get update
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends "${missing[@]}"
+fi
+if ! locale -a 2>/dev/null | grep -qix 'ru_RU.cp1251'; then
+  echo "Generating the ru_RU.CP1251 locale"
+  $sudo localedef -i ru_RU -f CP1251 ru_RU.CP1251
+fi

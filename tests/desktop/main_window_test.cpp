@@ -9,12 +9,16 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFileDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
+#include <algorithm>
+#include <clocale>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -32,13 +36,48 @@ std::string readAll(const fs::path& path) {
   return {std::istreambuf_iterator<char>(in), {}};
 }
 
-std::string patternFile(std::initializer_list<Rule> rules) {
+RuleList ruleListOf(std::initializer_list<Rule> rules) {
   RuleList list;
   for (const Rule& r : rules) list.append(r);
-  return encodePatternFile(list);
+  return list;
+}
+
+std::string patternFile(std::initializer_list<Rule> rules) {
+  return encodePatternFile(ruleListOf(rules));
 }
 
 std::string catalogue(int id) { return toDisplay(loadString(id)).toStdString(); }
+
+bool isCyrillic(const QString& text) {
+  return std::any_of(text.begin(), text.end(),
+                     [](QChar c) { return c.unicode() >= 0x400 && c.unicode() < 0x500; });
+}
+
+// The push buttons that are default buttons now or would become one with
+// the focus.
+QStringList defaultButtons(QWidget& dialog) {
+  QStringList names;
+  for (auto* button : dialog.findChildren<QPushButton*>())
+    if (button->isDefault() || button->autoDefault()) names << button->objectName();
+  return names;
+}
+
+// Records each paint of one widget with the progress the window shows then.
+class PaintLog : public QObject {
+ public:
+  PaintLog(QWidget* watched, QProgressBar* progress) : progress_(progress) {
+    watched->installEventFilter(this);
+  }
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::Paint && recording) values.push_back(progress_->value());
+    return false;
+  }
+  bool recording = false;
+  std::vector<int> values;
+
+ private:
+  QProgressBar* progress_;
+};
 
 class MainWindowTest : public testing::Test {
  protected:
@@ -200,11 +239,26 @@ TEST_F(MainWindowTest, ProcessesChosenFilesAndAnswersTheHelpCommands) {
       "out_file=\"name2\" templet=\"name3\"";
   EXPECT_EQ(answers.messages, std::vector<std::string>(3, syntax));
 
-  answers.then([](QWidget* modal) {
+  // And in the file dialogs and the About box.
+  const auto pressF1 = [this](const char* child) {
+    return [this, child](QWidget* modal) {
+      answers.answerMessage();
+      QWidget* target = child ? modal->findChild<QWidget*>(QLatin1String(child)) : modal;
+      ASSERT_NE(target, nullptr) << child;
+      QTest::keyClick(target, Qt::Key_F1);
+      qobject_cast<QDialog*>(modal)->reject();
+    };
+  };
+  answers.then(pressF1("fileNameEdit"));
+  QTest::mouseClick(child<QPushButton>(*window, "processButton"), Qt::LeftButton);
+  answers.then(pressF1("fileNameEdit"));
+  window->findChild<QAction*>("saveAsAction")->trigger();
+  answers.then([&](QWidget* modal) {
     EXPECT_EQ(modal->objectName(), QStringLiteral("aboutBox"));
-    modal->close();
+    pressF1(nullptr)(modal);
   });
   window->findChild<QAction*>("aboutAction")->trigger();
+  EXPECT_EQ(answers.messages, std::vector<std::string>(6, syntax));
   window->findChild<QAction*>("onlineHelpAction")->trigger();
   EXPECT_EQ(opened.back(), loadString(176));
 }
@@ -259,6 +313,142 @@ TEST_F(MainWindowTest, EditedPatternIsAskedAboutBeforeItIsDropped) {
   EXPECT_EQ(window->pattern().rules.at(0).Pattern1, "b");
   EXPECT_FALSE(window->pattern().patternModified);
   EXPECT_EQ(readAll("a.shbl"), saved);
+}
+
+// No push button of the window is a default button, wherever the focus
+// is: Enter presses the focused button (Exit: the closing check), and closes
+// the window at once from anywhere else.
+TEST_F(MainWindowTest, NoButtonOfTheWindowIsADefaultButton) {
+  std::ofstream("p.shbl") << patternFile({});
+  auto window = start();
+  for (const char* focus : {"exitButton", "patternList", "newPatternName", "processButton"}) {
+    child<QWidget>(*window, focus)->setFocus();
+    EXPECT_EQ(defaultButtons(*window), QStringList()) << focus;
+  }
+  answerEditor();
+  QTest::mouseClick(child<QPushButton>(*window, "editPatternButton"), Qt::LeftButton);
+  child<QPushButton>(*window, "exitButton")->setFocus();
+  answers.answerMessage(QMessageBox::Cancel);
+  QTest::keyClick(window.get(), Qt::Key_Return);
+  EXPECT_TRUE(window->isVisible());
+  EXPECT_EQ(answers.messages, (std::vector<std::string>{formatText(catalogue(174), {"p.shbl"})}));
+  child<QLineEdit>(*window, "newPatternName")->setFocus();
+  QTest::keyClick(window.get(), Qt::Key_Enter);
+  EXPECT_EQ(window->result(), QDialog::Accepted);
+}
+
+// Qt's own texts speak the interface's language: the buttons of the
+// questions and the file dialog.
+TEST_F(MainWindowTest, QtsOwnTextsAreRussianToo) {
+  std::ofstream("p.shbl") << patternFile({});
+  auto window = start();
+  answerEditor();
+  QTest::mouseClick(child<QPushButton>(*window, "editPatternButton"), Qt::LeftButton);
+  answers.then([](QWidget* modal) {
+    auto* box = qobject_cast<QMessageBox*>(modal);
+    ASSERT_NE(box, nullptr);
+    for (auto button : {QMessageBox::Yes, QMessageBox::No, QMessageBox::Cancel})
+      EXPECT_TRUE(isCyrillic(box->button(button)->text()))
+          << box->button(button)->text().toStdString();
+    box->button(QMessageBox::Cancel)->click();
+  });
+  window->close();
+  answers.then([](QWidget* modal) {
+    QStringList texts;
+    for (const char* label : {"lookInLabel", "fileNameLabel", "fileTypeLabel"})
+      texts << modal->findChild<QLabel*>(QLatin1String(label))->text();
+    for (auto* button : modal->findChild<QDialogButtonBox*>()->buttons()) texts << button->text();
+    for (const QString& text : texts) EXPECT_TRUE(isCyrillic(text)) << text.toStdString();
+    qobject_cast<QDialog*>(modal)->reject();
+  });
+  QTest::mouseClick(child<QPushButton>(*window, "processButton"), Qt::LeftButton);
+}
+
+// No event loop runs during a run, so the window is drawn whole when the
+// file dialog has closed and at each change of the progress shown.
+TEST_F(MainWindowTest, WindowIsRepaintedWholeDuringARun) {
+  std::ofstream("p.shbl") << patternFile({Rule{"x", "", "y", Replace, 1, 1}});
+  std::ofstream("big.txt") << std::string(8 << 20, 'x');
+  auto window = start();
+  PaintLog paints(child<QWidget>(*window, "exitButton"), child<QProgressBar>(*window, "progress"));
+  answers.then([&paints, this](QWidget* modal) {
+    auto* dialog = qobject_cast<QFileDialog*>(modal);
+    dialog->setDirectory(QString::fromStdString(dir_.string()));
+    dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText("big.txt");
+    static_cast<QDialog*>(dialog)->accept();
+    paints.recording = true;
+  });
+  QTest::mouseClick(child<QPushButton>(*window, "processButton"), Qt::LeftButton);
+  ASSERT_FALSE(paints.values.empty());
+  EXPECT_EQ(paints.values.front(), 0);
+  const auto between = std::count_if(paints.values.begin(), paints.values.end(),
+                                     [](int value) { return value > 0 && value < 100; });
+  EXPECT_GE(between, 2);
+  EXPECT_GT(fs::file_size("res_1.txt"), 8u << 20);
+}
+
+// Both dialogs keep their size: a long pattern name is cut in the list, it
+// neither widens the window nor squeezes the name edit.
+TEST_F(MainWindowTest, WindowKeepsItsSizeWhateverTheNames) {
+  std::ofstream("a.shbl") << patternFile({});
+  auto window = start();
+  EXPECT_EQ(window->minimumSize(), window->maximumSize());
+  const QSize size = window->size();
+  const int nameWidth = child<QLineEdit>(*window, "newPatternName")->width();
+  std::ofstream(std::string(210, 'n') + ".shbl") << patternFile({});
+  window->findChild<QAction*>("refreshAction")->trigger();
+  auto* list = child<QComboBox>(*window, "patternList");
+  list->setCurrentIndex(1);
+  EXPECT_EQ(list->currentText().size(), 215);
+  EXPECT_EQ(window->size(), size);
+  EXPECT_EQ(child<QLineEdit>(*window, "newPatternName")->width(), nameWidth);
+  EXPECT_LT(list->width(), size.width() / 2);
+}
+
+// Under a CP1251 locale the list shows file names through the same codec as
+// the caption; a new pattern is named in that codec too.
+TEST_F(MainWindowTest, PatternListShowsNamesInTheLocalesCodePage) {
+  struct Restore {
+    std::string locale = std::setlocale(LC_ALL, nullptr);
+    ~Restore() { std::setlocale(LC_ALL, locale.c_str()); }
+  } restore;
+  if (!std::setlocale(LC_ALL, "ru_RU.CP1251")) GTEST_SKIP() << "no ru_RU.CP1251 locale";
+  const std::string name = "\xCF\xF0\xE8\xEC\xE5\xF0.shbl";  // "Пример.shbl" in CP1251
+  std::ofstream(name) << patternFile({Rule{"a", "", "", Replace, 1, 1}});
+  auto window = start();
+  auto* list = child<QComboBox>(*window, "patternList");
+  EXPECT_EQ(list->itemText(0), QStringLiteral("Пример.shbl"));
+  EXPECT_EQ(window->windowTitle(), QStringLiteral("Strovel  [Пример.shbl]"));
+  child<QLineEdit>(*window, "newPatternName")->setText(QStringLiteral("Новый"));
+  answerEditor();
+  answers.answerMessage();  // " saved"
+  QTest::mouseClick(child<QPushButton>(*window, "newPatternButton"), Qt::LeftButton);
+  EXPECT_TRUE(fs::exists("\xCD\xEE\xE2\xFB\xE9.shbl"));
+  EXPECT_EQ(list->findText(QStringLiteral("Новый.shbl")), 0);
+}
+
+// A new pattern whose save fails keeps the rules just typed, modified and
+// under the name tried; nothing is loaded over them, and they can still be
+// saved elsewhere.
+TEST_F(MainWindowTest, FailedNewPatternKeepsTheTypedRules) {
+  std::ofstream("only.shbl") << patternFile({Rule{"o", "", "", KeepLinesWith, 1, 1}});
+  auto window = start();
+  QTest::keyClicks(child<QLineEdit>(*window, "newPatternName"), "no/such");
+  answerEditor();
+  answers.answerMessage();  // " does not open"
+  QTest::mouseClick(child<QPushButton>(*window, "newPatternButton"), Qt::LeftButton);
+  EXPECT_EQ(answers.messages.back(), "no/such.shbl" + catalogue(164));
+  EXPECT_EQ(window->pattern().rules, ruleListOf({Rule{"", "", "", Replace, 1, 1}}));
+  EXPECT_EQ(window->pattern().currentPatternPath, "no/such.shbl");
+  EXPECT_TRUE(window->pattern().patternModified);
+  EXPECT_EQ(window->windowTitle(), QStringLiteral("Strovel  [no/such.shbl]"));
+  EXPECT_EQ(child<QComboBox>(*window, "patternList")->currentIndex(), -1);
+
+  chooseInFileDialog(QStringLiteral("kept"), dir_);
+  answers.answerMessage();  // " saved"
+  window->findChild<QAction*>("saveAsAction")->trigger();
+  EXPECT_EQ(readAll("kept.shbl"), patternFile({Rule{"", "", "", Replace, 1, 1}}));
+  EXPECT_EQ(readAll("only.shbl"), patternFile({Rule{"o", "", "", KeepLinesWith, 1, 1}}));
 }
 
 }  // namespace

@@ -148,6 +148,36 @@ TEST(PatternEditorDialogTest, TypingGoesIntoTheSelectedRule) {
   EXPECT_EQ(editor.dialog.rules().at(1), (Rule{"r", "", "", Replace, 1, 1}));
 }
 
+// What the user sees of a rule beyond the edits: a line break in the
+// one-line Pattern3 as a mark (stored as the LF it is), each list entry's
+// whole text as its tooltip, OK as the one default button wherever the
+// focus is, and a dialog that keeps its size.
+TEST(PatternEditorDialogTest, ShowsLineBreaksEntriesAndItsDefaultButtonWhole) {
+  Editor editor(ruleList({Rule{"[", "a\nb", "]", ReplaceBetween, 1, 1}}));
+  auto* pattern3 = editor.find<QLineEdit>("pattern3Edit");
+  EXPECT_EQ(pattern3->text(), QStringLiteral("a\u21B5b"));
+  pattern3->end(false);
+  QTest::keyClicks(pattern3, QStringLiteral("c"));
+  EXPECT_EQ(editor.dialog.rules().at(0).Pattern3, "a\nbc");
+
+  const QSize size = editor.dialog.size();
+  for (int i = 0; i < 30; ++i) editor.click("addButton");
+  for (int row : {0, 30}) {
+    EXPECT_FALSE(editor.list()->item(row)->text().isEmpty());
+    EXPECT_EQ(editor.list()->item(row)->toolTip(), editor.list()->item(row)->text());
+  }
+  EXPECT_EQ(editor.dialog.size(), size);
+  EXPECT_EQ(editor.dialog.minimumSize(), editor.dialog.maximumSize());
+
+  for (const char* focus : {"addButton", "deleteButton", "cancelButton", "ruleList"}) {
+    editor.find(focus)->setFocus();
+    QStringList defaults;
+    for (auto* button : editor.dialog.findChildren<QPushButton*>())
+      if (button->isDefault() || button->autoDefault()) defaults << button->objectName();
+    EXPECT_EQ(defaults, QStringList{QStringLiteral("okButton")}) << focus;
+  }
+}
+
 // Every way out, after looking at each rule: OK and Enter in a text edit
 // hand back the rules byte for byte, invalid text bytes and unknown codes
 // included; Cancel and Escape reject them, so the caller keeps its own.

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the Debian package with CPack, checks its control fields (the
 # dependencies must name the real library packages, Qt 6 Widgets among
-# them) and its contents, unpacks it into a scratch root with dpkg -x and
+# them, and Qt's translations) and its contents, unpacks it into a scratch root with dpkg -x and
 # runs the unpacked kestrune in batch mode on the bundled example,
 # comparing with the known result. Skipped (77) without dpkg-deb or
 # dpkg-shlibdeps.
@@ -29,7 +29,7 @@ field() { dpkg-deb -f "$deb" "$1"; }
 [ "$(field Section)" = utils ] || fail "Section is '$(field Section)'"
 [ -n "$(field Maintainer)" ] || fail "no Maintainer"
 depends=$(field Depends)
-for package in libqt6widgets6 libqt6core6 libc6 libstdc\\+\\+6; do
+for package in libqt6widgets6 libqt6core6 libc6 libstdc\\+\\+6 qt6-translations-l10n; do
   grep -Eq "(^|, )$package( |,|$)" <<<"$depends" || fail "Depends lacks $package: $depends"
 done
 

@@ -113,4 +113,9 @@ CommandLine parseCommandLine(std::string_view line) {
   return result;
 }
 
+bool isDiffCommandLine(std::string_view line) {
+  constexpr std::string_view kDiff = "--diff";
+  return line.starts_with(kDiff) && (line.size() == kDiff.size() || line[kDiff.size()] == ' ');
+}
+
 }  // namespace strovel

@@ -41,4 +41,8 @@ std::string joinArguments(int argc, const char* const* argv);
 // quotes (tabs stay).
 CommandLine parseCommandLine(std::string_view line);
 
+// True when the joined line asks for a diff: "--diff" alone or followed by
+// a blank (what follows is the diff command's, see diff/diff_command.h).
+bool isDiffCommandLine(std::string_view line);
+
 }  // namespace strovel

@@ -1,4 +1,4 @@
-// Finding and loading the desktop module. The places are tried in order:
+// Finding and loading the program's modules. The places are tried in order:
 // beside the program (the build tree), then the installed layout.
 #include "app/desktop_loader.h"
 
@@ -13,8 +13,7 @@ namespace strovel {
 namespace {
 
 using DesktopEntry = int (*)(int, char**, const CommandLine&, const std::string&);
-
-constexpr const char* kModule = "kestrune-desktop.so";
+using DiffEntry = int (*)(const std::string&);
 
 std::string programFolder() {
   std::string path(PATH_MAX, '\0');
@@ -25,13 +24,12 @@ std::string programFolder() {
   return slash == std::string::npos || slash == 0 ? "/" : path.substr(0, slash);
 }
 
-}  // namespace
-
-int runLoadedDesktop(int argc, char** argv, const CommandLine& options,
-                     const std::string& openedPattern) {
+// The entry point `symbol` of the module `name`, or nullptr after telling
+// on stderr why none loads (`part` names it for the user).
+void* loadEntry(const char* name, const char* symbol, const char* part) {
   const std::string folder = programFolder();
-  const std::vector<std::string> places = {folder + "/" + kModule,
-                                           folder + "/../lib/kestrune/" + kModule};
+  const std::vector<std::string> places = {folder + "/" + name,
+                                           folder + "/../lib/kestrune/" + name};
   std::string errors;
   for (const std::string& place : places) {
     void* module = ::dlopen(place.c_str(), RTLD_NOW | RTLD_LOCAL);
@@ -39,12 +37,26 @@ int runLoadedDesktop(int argc, char** argv, const CommandLine& options,
       errors += std::string("\n  ") + ::dlerror();
       continue;
     }
-    auto entry = reinterpret_cast<DesktopEntry>(::dlsym(module, "kestruneDesktop"));
-    if (entry) return entry(argc, argv, options, openedPattern);
+    if (void* entry = ::dlsym(module, symbol)) return entry;
     errors += "\n  " + place + ": no entry point";
   }
-  std::cerr << "kestrune: the desktop part does not load:" << errors << "\n";
-  return 2;
+  std::cerr << "kestrune: the " << part << " part does not load:" << errors << "\n";
+  return nullptr;
+}
+
+}  // namespace
+
+int runLoadedDesktop(int argc, char** argv, const CommandLine& options,
+                     const std::string& openedPattern) {
+  void* entry = loadEntry("kestrune-desktop.so", "kestruneDesktop", "desktop");
+  if (!entry) return 2;
+  return reinterpret_cast<DesktopEntry>(entry)(argc, argv, options, openedPattern);
+}
+
+int runLoadedDiff(const std::string& line) {
+  void* entry = loadEntry("kestrune-diff.so", "kestruneDiff", "diff");
+  if (!entry) return 2;
+  return reinterpret_cast<DiffEntry>(entry)(line);
 }
 
 }  // namespace strovel

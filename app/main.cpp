@@ -20,6 +20,8 @@ constexpr const char* kSyntax =
 
 void printUsage() {
   std::cout << "Usage: " << kSyntax << "\n"
+            << "       kestrune --diff [--color[=WHEN] ][+dos ][+stat ]in_file=IN "
+               "[out_file=TEMPLATE ]templet=PATTERN\n"
             << "       kestrune [PATTERN.shbl]  (the desktop window)\n"
             << "\n"
             << "Applies the rules of the pattern file PATTERN (.shbl) to the text file IN and\n"
@@ -30,6 +32,11 @@ void printUsage() {
             << "  +stat    write one summary line per rule at the head of the result\n"
             << "  +silent  print no messages\n"
             << "Values may be enclosed in double quotes and may contain blanks.\n"
+            << "\n"
+            << "--diff writes nothing: it prints the changes the pattern makes to IN as a\n"
+            << "unified diff (diff -u, LF line breaks), the summary lines first with +stat.\n"
+            << "--color=auto|always|never colours it (auto: when stdout is a terminal).\n"
+            << "It exits 0 when nothing changes, 1 when something does, 2 on trouble.\n"
             << "\n"
             << "Exit status: 0 success; 1 a file failed (input, pattern or result) or a rule\n"
             << "has an unknown action; 2 templet= is missing, or no display for the window.\n";
@@ -48,6 +55,7 @@ int main(int argc, char** argv) {
     std::cout << "kestrune (Strovel) 1.0.0\n";
     return 0;
   }
+  if (strovel::isDiffCommandLine(line)) return strovel::runLoadedDiff(line);
   const strovel::CommandLine commandLine = strovel::parseCommandLine(line);
   if (commandLine.batch) {
     strovel::StderrNotices notices(std::cerr, commandLine.silentMode);

@@ -8,7 +8,7 @@
 # file, with which CPack gives the Debian package its dependencies.
 set -euo pipefail
 packages=(cmake ninja-build g++ make libgtest-dev libbenchmark-dev qt6-base-dev
-  qt6-translations-l10n locales desktop-file-utils appstream groff-base shared-mime-info dpkg-dev file)
+  qt6-translations-l10n locales libgit2-dev pkg-config patch desktop-file-utils appstream groff-base shared-mime-info dpkg-dev file)
 missing=()
 for package in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' ||

@@ -19,7 +19,7 @@ root="$scratch/stage/usr/local"
 id=org.strovel.Strovel
 
 # The layout below the prefix, and nothing outside it.
-for file in bin/kestrune lib/kestrune/kestrune-desktop.so share/applications/$id.desktop share/metainfo/$id.metainfo.xml \
+for file in bin/kestrune lib/kestrune/kestrune-desktop.so lib/kestrune/kestrune-diff.so share/applications/$id.desktop share/metainfo/$id.metainfo.xml \
   share/mime/packages/strovel-pattern.xml share/man/man1/kestrune.1.gz \
   share/icons/hicolor/scalable/apps/strovel.svg share/doc/strovel/README.md \
   share/doc/strovel/examples/errors.shbl share/doc/strovel/examples/server.log \

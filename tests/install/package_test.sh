@@ -35,7 +35,7 @@ done
 
 dpkg-deb -c "$deb" | awk '{print $6}' >"$scratch/contents"
 for file in ./usr/bin/kestrune ./usr/lib/kestrune/kestrune-desktop.so \
-  ./usr/share/applications/org.strovel.Strovel.desktop \
+  ./usr/lib/kestrune/kestrune-diff.so ./usr/share/applications/org.strovel.Strovel.desktop \
   ./usr/share/man/man1/kestrune.1.gz ./usr/share/mime/packages/strovel-pattern.xml \
   ./usr/share/icons/hicolor/scalable/apps/strovel.svg ./usr/share/doc/strovel/examples/errors.shbl; do
   grep -qx -- "$file" "$scratch/contents" || fail "the package lacks $file"
@@ -49,6 +49,12 @@ cp -r "$source/examples" "$scratch/work"
   out_file=errors.txt templet=errors.shbl) || fail "the unpacked kestrune failed"
 cmp "$scratch/work/errors.txt" "$source/tests/guide/expected/errors.txt" ||
   fail "the unpacked kestrune gave another result"
+# The diff part loads from the package's lib/kestrune: 1 means "changed".
+status=0
+(cd "$scratch/work" && "$scratch/root/usr/bin/kestrune" --diff in_file=server.log \
+  templet=errors.shbl >"$scratch/diff.out") || status=$?
+[ "$status" -eq 1 ] && grep -q '^+++ res_1.txt' "$scratch/diff.out" ||
+  fail "the unpacked kestrune --diff gave status $status: $(head -c 300 "$scratch/diff.out")"
 
 [ "$failures" -eq 0 ] && echo "package checks passed: Depends: $depends"
 exit $((failures > 0))

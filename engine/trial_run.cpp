@@ -1,0 +1,107 @@
+// The trial run: processFile over a file system whose results stay in
+// memory, so that the run is exactly the one the window or batch mode would
+// make.
+#include "engine/trial_run.h"
+
+#include <cstring>
+
+#include "platform/codepage.h"
+
+namespace strovel {
+namespace {
+
+// Reads through to the real file system; results are kept in memory.
+class TrialFileSystem : public FileSystem {
+ public:
+  explicit TrialFileSystem(FileSystem& files) : files_(files) {}
+  std::optional<std::string> readFile(const std::string& path) override {
+    return files_.readFile(path);
+  }
+  std::optional<std::string> readText(const std::string& path) override {
+    return files_.readText(path);
+  }
+  std::unique_ptr<TextSource> openText(const std::string& path) override {
+    return files_.openText(path);
+  }
+  std::unique_ptr<OutputFile> createFile(const std::string&) override {
+    return std::make_unique<Output>(written);
+  }
+  bool canRead(const std::string& path) override { return files_.canRead(path); }
+  std::string absolutePath(const std::string& path) override { return files_.absolutePath(path); }
+
+  std::string written;
+
+ private:
+  class Output : public OutputFile {
+   public:
+    explicit Output(std::string& target) : target_(target) {}
+    bool write(std::string_view bytes) override {
+      content_.append(bytes);
+      return true;
+    }
+    bool commit() override {
+      target_ = std::move(content_);
+      return true;
+    }
+
+   private:
+    std::string& target_;
+    std::string content_;
+  };
+
+  FileSystem& files_;
+};
+
+class TrialEnvironment : public RunEnvironment {
+ public:
+  TrialEnvironment(RunEnvironment& outer) : outer_(outer), files_(outer.files()) {}
+  FileSystem& files() override { return files_; }
+  NoticeSink& notices() override { return outer_.notices(); }
+  const LanguageSelector& language() override { return outer_.language(); }
+  void progress(int percent) override { outer_.progress(percent); }
+  void openResult(const std::string&) override {}
+
+  TrialFileSystem& trialFiles() { return files_; }
+
+ private:
+  RunEnvironment& outer_;
+  TrialFileSystem files_;
+};
+
+}  // namespace
+
+std::string fromWrittenText(std::string_view written) {
+  std::string text;
+  text.reserve(written.size());
+  std::size_t from = 0;
+  for (;;) {
+    const std::size_t crlf = written.find("\r\n", from);
+    if (crlf == std::string_view::npos) break;
+    text.append(written.substr(from, crlf - from));
+    text.push_back('\n');
+    from = crlf + 2;
+  }
+  text.append(written.substr(from));
+  return text;
+}
+
+std::optional<TrialResult> trialRun(const RuleList& rules, const std::string& inputPath,
+                                    const RunOptions& options, RunEnvironment& environment) {
+  std::optional<std::string> input = environment.files().readText(inputPath);
+  if (!input) {
+    environment.notices().notify({164, inputPath});
+    return std::nullopt;
+  }
+  RunOptions trial = options;
+  trial.statistics = false;
+  trial.openResult = false;
+  TrialEnvironment inMemory(environment);
+  TrialResult result;
+  processFile(rules, inputPath, 1, trial, inMemory, result.statisticsLines);
+  if (options.dosMode) oemToAnsi(*input);
+  result.input = std::move(*input);
+  result.result = fromWrittenText(inMemory.trialFiles().written);
+  return result;
+}
+
+}  // namespace strovel

@@ -37,7 +37,8 @@ dpkg-deb -c "$deb" | awk '{print $6}' >"$scratch/contents"
 for file in ./usr/bin/kestrune ./usr/lib/kestrune/kestrune-desktop.so \
   ./usr/lib/kestrune/kestrune-diff.so ./usr/share/applications/org.strovel.Strovel.desktop \
   ./usr/share/man/man1/kestrune.1.gz ./usr/share/mime/packages/strovel-pattern.xml \
-  ./usr/share/icons/hicolor/scalable/apps/strovel.svg ./usr/share/doc/strovel/examples/errors.shbl; do
+  ./usr/share/icons/hicolor/scalable/apps/strovel.svg ./usr/share/doc/strovel/examples/errors.shbl \
+  ./usr/share/doc/strovel/copyright ./usr/share/doc/strovel/LICENSE; do
   grep -qx -- "$file" "$scratch/contents" || fail "the package lacks $file"
 done
 ! grep -v '^\./usr/' "$scratch/contents" | grep -v '^\./$' | grep -q . ||

@@ -8,11 +8,14 @@
 #include <QComboBox>
 #include <QDesktopServices>
 #include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QStyle>
@@ -114,6 +117,7 @@ MainWindow::MainWindow(FileSystem& files, QWidget* parent)
                  Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                  Qt::WindowCloseButtonHint);
   loadQtTranslations(language_.language());
+  setAcceptDrops(true);
   new SyntaxHelpKey(this);
   buildControls();
   buildMenu();
@@ -336,12 +340,16 @@ void MainWindow::savePatternAs() {
 void MainWindow::chooseAndProcessFiles() {
   const QStringList chosen = QFileDialog::getOpenFileNames(
       this, toDisplay(text(172)), QString(), dialogFilter(text(142)), nullptr, kFileDialogOptions);
-  if (chosen.isEmpty()) return;
+  processFiles(chosen);
+}
+
+void MainWindow::processFiles(const QStringList& paths) {
+  if (paths.isEmpty()) return;
+  // As after any file dialog: results with a relative name land beside the inputs.
+  QDir::setCurrent(QFileInfo(paths.first()).absolutePath());
   // No event loop runs until the last result is written: the window is
   // drawn whole now, over what the file dialog left.
   repaint();
-  // As after any file dialog: results with a relative name land beside the inputs.
-  QDir::setCurrent(QFileInfo(chosen.first()).absolutePath());
   RunOptions options;
   options.dosMode = dosCheck_->isChecked();
   options.statistics = statisticsCheck_->isChecked();
@@ -351,7 +359,7 @@ void MainWindow::chooseAndProcessFiles() {
       files_, notices_, language_, [this](int percent) { setProgress(percent); }, finishPauseMs_,
       opener_);
   int runNumber = 1;
-  for (const QString& path : chosen) {
+  for (const QString& path : paths) {
     try {
       processFile(pattern_.rules, fromDisplayPath(path), runNumber, options, environment,
                   statisticsLines_);
@@ -362,6 +370,47 @@ void MainWindow::chooseAndProcessFiles() {
     }
     ++runNumber;
   }
+}
+
+// Files dropped on the window: a pattern file becomes the current pattern,
+// in its own folder, as when it is opened from the file manager; the other
+// files are processed as if chosen in the file dialog, in the order dropped.
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
+  const QList<QUrl> urls = event->mimeData()->urls();
+  if (std::any_of(urls.begin(), urls.end(), [](const QUrl& url) { return url.isLocalFile(); }))
+    event->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent* event) {
+  QStringList inputs;
+  QString pattern;
+  for (const QUrl& url : event->mimeData()->urls()) {
+    if (!url.isLocalFile()) continue;
+    const QString path = url.toLocalFile();
+    if (path.endsWith(QString::fromLatin1(kPatternExtension))) {
+      if (pattern.isEmpty()) pattern = path;
+    } else {
+      inputs << path;
+    }
+  }
+  event->acceptProposedAction();
+  if (!pattern.isEmpty() && !openDroppedPattern(pattern)) return;
+  processFiles(inputs);
+}
+
+bool MainWindow::openDroppedPattern(const QString& path) {
+  if (!settleUnsavedChanges()) return false;
+  const QFileInfo file(path);
+  QDir::setCurrent(file.absolutePath());
+  refreshPatternList();
+  const std::string name = fromDisplayPath(file.fileName());
+  const int entry =
+      patternList_->findData(QByteArray(name.data(), static_cast<qsizetype>(name.size())));
+  if (entry >= 0) {
+    patternList_->setCurrentIndex(entry);
+    shownEntry_ = entry;
+  }
+  return loadAndShow(name);
 }
 
 void MainWindow::setProgress(int percent) {

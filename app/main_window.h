@@ -6,6 +6,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QStringList>
 #include <functional>
 #include <string>
 #include <vector>
@@ -17,6 +18,8 @@
 #include "platform/file_system.h"
 
 class QCheckBox;
+class QDragEnterEvent;
+class QDropEvent;
 class QComboBox;
 class QLineEdit;
 class QMenuBar;
@@ -44,6 +47,9 @@ class MainWindow : public QDialog {
   void savePatternCommand();
   void savePatternAs();
   void chooseAndProcessFiles();
+  // Processes the files in order with run numbers 1, 2, 3 ... (the run of
+  // the file dialog and of files dropped on the window).
+  void processFiles(const QStringList& paths);
   void openOnlineHelp();
   void showCommandLineSyntax();
   void showAbout();
@@ -61,6 +67,8 @@ class MainWindow : public QDialog {
  protected:
   void closeEvent(QCloseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
 
  private:
   void buildControls();
@@ -70,6 +78,7 @@ class MainWindow : public QDialog {
   // they asked for failed, so the pending command must not go on.
   bool settleUnsavedChanges();
   bool loadAndShow(const std::string& path);
+  bool openDroppedPattern(const QString& path);
   void setProgress(int percent);
   std::string text(int russianId) const { return localizedString(language_, russianId); }
 

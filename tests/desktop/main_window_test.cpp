@@ -11,12 +11,16 @@
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
+#include <QUrl>
 #include <algorithm>
 #include <clocale>
 #include <filesystem>
@@ -449,6 +453,46 @@ TEST_F(MainWindowTest, FailedNewPatternKeepsTheTypedRules) {
   window->findChild<QAction*>("saveAsAction")->trigger();
   EXPECT_EQ(readAll("kept.shbl"), patternFile({Rule{"", "", "", Replace, 1, 1}}));
   EXPECT_EQ(readAll("only.shbl"), patternFile({Rule{"o", "", "", KeepLinesWith, 1, 1}}));
+}
+
+// Files dropped on the window are processed in the order dropped; a
+// dropped pattern file is asked about, then loaded in its own folder.
+TEST_F(MainWindowTest, DroppedFilesAreProcessedAndADroppedPatternLoaded) {
+  std::ofstream("p.shbl") << patternFile({Rule{"x", "", "y", Replace, 1, 1}});
+  fs::create_directory("in");
+  fs::create_directory("other");
+  std::ofstream("in/a.txt") << "ax";
+  std::ofstream("in/b.txt") << "bx";
+  std::ofstream("other/q.shbl") << patternFile({Rule{"q", "", "", KeepLinesWith, 1, 1}});
+  auto window = start();
+  child<QCheckBox>(*window, "statisticsCheck")->setChecked(false);
+  const auto drop = [&](std::initializer_list<fs::path> paths) {
+    QMimeData data;
+    QList<QUrl> urls;
+    for (const fs::path& path : paths) urls << QUrl::fromLocalFile(QString::fromStdString(path));
+    data.setUrls(urls);
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(window.get(), &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent dropped(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(window.get(), &dropped);
+  };
+  drop({dir_ / "in/b.txt", dir_ / "in/a.txt"});
+  EXPECT_EQ(readAll(dir_ / "in/res_1.txt"), "by");
+  EXPECT_EQ(readAll(dir_ / "in/res_2.txt"), "ay");
+  EXPECT_EQ(opened, (std::vector<std::string>{"res_1.txt", "res_2.txt"}));
+
+  answerEditor();
+  QTest::mouseClick(child<QPushButton>(*window, "editPatternButton"), Qt::LeftButton);
+  answers.answerMessage(QMessageBox::Cancel);
+  drop({dir_ / "other/q.shbl"});
+  EXPECT_EQ(window->pattern().rules.size(), 2u);  // kept, with its edit
+  answers.answerMessage(QMessageBox::No);
+  drop({dir_ / "other/q.shbl"});
+  EXPECT_EQ(fs::current_path(), dir_ / "other");
+  EXPECT_EQ(window->pattern().currentPatternPath, "q.shbl");
+  EXPECT_EQ(window->pattern().rules.at(0).Pattern1, "q");
+  EXPECT_EQ(child<QComboBox>(*window, "patternList")->currentText(), QStringLiteral("q.shbl"));
 }
 
 }  // namespace

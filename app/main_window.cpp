@@ -30,8 +30,10 @@
 #include "editor/pattern_editor_dialog.h"
 #include "engine/output_name.h"
 #include "engine/processing_run.h"
+#include "engine/trial_run.h"
 #include "patterns/pattern_library.h"
 #include "platform/codepage.h"
+#include "preview/preview_dialog.h"
 
 // The icon lives in a static library, whose resources must be registered
 // by hand, from outside any namespace.
@@ -216,6 +218,11 @@ void MainWindow::buildMenu() {
   action(file, "refreshAction", texts.refresh, &MainWindow::refreshPatternList);
   action(file, "saveAction", texts.save, &MainWindow::savePatternCommand);
   action(file, "saveAsAction", texts.saveAs, &MainWindow::savePatternAs);
+  file->addSeparator();
+  QAction* preview = file->addAction(toDisplay(text(184)));
+  preview->setObjectName(QStringLiteral("previewAction"));
+  preview->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
+  connect(preview, &QAction::triggered, this, &MainWindow::previewFile);
   QMenu* help = menuBar_->addMenu(QString::fromUtf8(texts.help));
   action(help, "onlineHelpAction", texts.onlineHelp, &MainWindow::openOnlineHelp);
   // The menu names F1; the key itself works in every window of the program
@@ -287,6 +294,7 @@ bool MainWindow::loadAndShow(const std::string& path) {
 void MainWindow::editCurrentPattern() {
   if (patternList_->currentIndex() < 0) return;
   PatternEditorDialog editor(pattern_.rules, false, this);
+  editor.setPreview([this](const RuleList& rules) { previewRules(rules); });
   if (editor.exec() != QDialog::Accepted) return;
   pattern_.rules = editor.rules();
   pattern_.patternModified = true;
@@ -297,6 +305,7 @@ void MainWindow::createPattern() {
   const std::string name = fromDisplay(nameEdit_->text()) + kPatternExtension;
   if (files_.canRead(name) && askOkCancel(this, text(168)) != QMessageBox::Ok) return;
   PatternEditorDialog editor(RuleList{}, true, this);
+  editor.setPreview([this](const RuleList& rules) { previewRules(rules); });
   if (editor.exec() != QDialog::Accepted) return;
   pattern_.rules = editor.rules();
   if (!savePattern(pattern_, name, files_, notices_)) {
@@ -345,16 +354,13 @@ void MainWindow::chooseAndProcessFiles() {
 
 void MainWindow::processFiles(const QStringList& paths) {
   if (paths.isEmpty()) return;
+  lastInput_ = paths.first();
   // As after any file dialog: results with a relative name land beside the inputs.
   QDir::setCurrent(QFileInfo(paths.first()).absolutePath());
   // No event loop runs until the last result is written: the window is
   // drawn whole now, over what the file dialog left.
   repaint();
-  RunOptions options;
-  options.dosMode = dosCheck_->isChecked();
-  options.statistics = statisticsCheck_->isChecked();
-  options.openResult = openResult_;
-  options.outputNameTemplate = outputNameTemplate_;
+  const RunOptions options = runOptions();
   WindowRunEnvironment environment(
       files_, notices_, language_, [this](int percent) { setProgress(percent); }, finishPauseMs_,
       opener_);
@@ -370,6 +376,55 @@ void MainWindow::processFiles(const QStringList& paths) {
     }
     ++runNumber;
   }
+}
+
+RunOptions MainWindow::runOptions() const {
+  RunOptions options;
+  options.dosMode = dosCheck_->isChecked();
+  options.statistics = statisticsCheck_->isChecked();
+  options.openResult = openResult_;
+  options.outputNameTemplate = outputNameTemplate_;
+  return options;
+}
+
+// The file to preview; the file chosen last is offered again.
+QString MainWindow::choosePreviewInput() {
+  return QFileDialog::getOpenFileName(this, toDisplay(text(172)), lastInput_,
+                                      dialogFilter(text(142)), nullptr, kFileDialogOptions);
+}
+
+void MainWindow::previewFile() {
+  const QString path = choosePreviewInput();
+  if (!path.isEmpty() && showPreview(pattern_.rules, path, true)) processFiles({path});
+}
+
+void MainWindow::previewRules(const RuleList& rules) {
+  const QString path = choosePreviewInput();
+  if (!path.isEmpty()) showPreview(rules, path, false);
+}
+
+bool MainWindow::showPreview(const RuleList& rules, const QString& path, bool canWrite) {
+  QDir::setCurrent(QFileInfo(path).absolutePath());
+  lastInput_ = path;
+  const RunOptions options = runOptions();
+  std::optional<TrialResult> trial;
+  {
+    WindowRunEnvironment environment(
+        files_, notices_, language_, [this](int percent) { setProgress(percent); }, 0, opener_);
+    try {
+      trial = trialRun(rules, fromDisplayPath(path), options, environment);
+    } catch (const std::bad_alloc&) {
+      notices_.notify({160, formatOutputName(options.outputNameTemplate, 1)});
+    }
+  }
+  setProgress(0);  // nothing was written
+  if (!trial) return false;
+  const bool reorders = std::any_of(rules.begin(), rules.end(), [](const Rule& rule) {
+    return rule.ActionType == SortByElement || rule.ActionType == SortDistinct;
+  });
+  PreviewDialog preview(std::make_shared<const TrialResult>(std::move(*trial)), reorders,
+                        fromDisplayPath(QFileInfo(path).fileName()), canWrite, this);
+  return preview.exec() == QDialog::Accepted && canWrite;
 }
 
 // Files dropped on the window: a pattern file becomes the current pattern,

@@ -14,6 +14,7 @@
 #include "app/catalogue/catalogue.h"
 #include "app/command_line.h"
 #include "app/message_boxes.h"
+#include "engine/processing_run.h"
 #include "patterns/pattern_file.h"
 #include "platform/file_system.h"
 
@@ -50,6 +51,11 @@ class MainWindow : public QDialog {
   // Processes the files in order with run numbers 1, 2, 3 ... (the run of
   // the file dialog and of files dropped on the window).
   void processFiles(const QStringList& paths);
+  // The preview of the current pattern on a chosen file; "Write result"
+  // then processes that file.
+  void previewFile();
+  // The preview of rules not yet handed back (the editor's); it writes nothing.
+  void previewRules(const RuleList& rules);
   void openOnlineHelp();
   void showCommandLineSyntax();
   void showAbout();
@@ -79,6 +85,9 @@ class MainWindow : public QDialog {
   bool settleUnsavedChanges();
   bool loadAndShow(const std::string& path);
   bool openDroppedPattern(const QString& path);
+  RunOptions runOptions() const;
+  QString choosePreviewInput();
+  bool showPreview(const RuleList& rules, const QString& path, bool canWrite);
   void setProgress(int percent);
   std::string text(int russianId) const { return localizedString(language_, russianId); }
 
@@ -92,6 +101,7 @@ class MainWindow : public QDialog {
   int shownEntry_ = -1;  // the list entry whose pattern was chosen last
   int finishPauseMs_ = 500;
   std::function<void(const std::string&)> opener_;
+  QString lastInput_;  // the file processed or previewed last
 
   QMenuBar* menuBar_ = nullptr;
   QComboBox* patternList_ = nullptr;

@@ -38,6 +38,7 @@ constexpr int kPattern3Id = 124;
 constexpr int kFromStartId = 126;
 constexpr int kAfterPattern1Id = 128;
 constexpr int kCancelId = 130;
+constexpr int kPreviewId = 184;
 
 // The action names are long; the drop-down list is at least this wide.
 constexpr int kDroppedWidth = 390;
@@ -95,11 +96,18 @@ PatternEditorDialog::PatternEditorDialog(const RuleList& rules, bool isNewPatter
 
 PatternEditorDialog::~PatternEditorDialog() = default;
 
+void PatternEditorDialog::setPreview(std::function<void(const RuleList&)> preview) {
+  preview_ = std::move(preview);
+  previewButton_->setVisible(static_cast<bool>(preview_));
+}
+
 // Created in the tab order of the editor: OK, Cancel, the action box, the
 // rule list with its buttons, the edits.
 void PatternEditorDialog::createControls() {
   okButton_ = named(new QPushButton(QStringLiteral("OK"), this), "okButton");
   cancelButton_ = named(new QPushButton(this), "cancelButton");
+  previewButton_ = named(new QPushButton(this), "previewButton");
+  previewButton_->setVisible(false);
   actionType_ = named(new QComboBox(this), "actionType");
   actionType_->view()->setMinimumWidth(kDroppedWidth);
   ruleList_ = named(new QListWidget(this), "ruleList");
@@ -150,6 +158,7 @@ void PatternEditorDialog::arrangeControls() {
   units.fitText(50, deleteButton_->text(), buttonPadding);
   units.fitText(60, addButton_->text(), buttonPadding);
   units.fitText(60, insertButton_->text(), buttonPadding);
+  units.fitText(60, previewButton_->text(), buttonPadding);
   units.fitText(36, pattern1Label_->text(), 2);
   units.fitText(36, pattern2Label_->text(), 2);
   units.fitText(36, pattern3Label_->text(), 2);
@@ -171,6 +180,7 @@ void PatternEditorDialog::arrangeControls() {
   place(pattern3Edit_, 135, 146, 231, 19);
   place(pattern3Label_, 135, 137, 36, 8);
   place(insertButton_, 135, 21, 60, 14);
+  place(previewButton_, 306, 21, 60, 14);
   place(fromStartEdit_, 176, 37, 23, 12);
   place(fromStartLabel_, 201, 38, 165, 8);
   place(afterPattern1Edit_, 176, 88, 23, 12);
@@ -189,6 +199,9 @@ void PatternEditorDialog::setCaptions() {
   fromStartLabel_->setText(caption(kFromStartId));
   afterPattern1Label_->setText(caption(kAfterPattern1Id));
   cancelButton_->setText(caption(kCancelId));
+  previewButton_->setText(caption(kPreviewId));
+  previewButton_->setShortcut(
+      QKeySequence(Qt::CTRL | Qt::Key_P));  // after the text, which sets one
 }
 
 void PatternEditorDialog::connectControls() {
@@ -197,6 +210,9 @@ void PatternEditorDialog::connectControls() {
   connect(deleteButton_, &QPushButton::clicked, this, &PatternEditorDialog::deleteRule);
   connect(okButton_, &QPushButton::clicked, this, &QDialog::accept);
   connect(cancelButton_, &QPushButton::clicked, this, &QDialog::reject);
+  connect(previewButton_, &QPushButton::clicked, this, [this] {
+    if (preview_) preview_(model_.rules());
+  });
   connect(ruleList_, &QListWidget::itemSelectionChanged, this,
           &PatternEditorDialog::followListSelection);
   connect(pattern1Edit_, &QPlainTextEdit::textChanged, this,

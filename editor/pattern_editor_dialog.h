@@ -9,6 +9,7 @@
 
 #include <QDialog>
 #include <QString>
+#include <functional>
 #include <optional>
 
 #include "app/catalogue/catalogue.h"
@@ -31,6 +32,10 @@ class PatternEditorDialog : public QDialog {
   ~PatternEditorDialog() override;
 
   const RuleList& rules() const { return model_.rules(); }
+
+  // Shows the Preview button (Ctrl+P), which hands the rules as they stand
+  // to `preview`, before OK.
+  void setPreview(std::function<void(const RuleList&)> preview);
 
  protected:
   // Enter in the multi-line edits presses OK; Ctrl+Enter breaks the line.
@@ -71,6 +76,8 @@ class PatternEditorDialog : public QDialog {
   QPushButton* insertButton_ = nullptr;
   QPushButton* okButton_ = nullptr;
   QPushButton* cancelButton_ = nullptr;
+  QPushButton* previewButton_ = nullptr;
+  std::function<void(const RuleList&)> preview_;
   QLabel* pattern1Label_ = nullptr;
   QLabel* pattern2Label_ = nullptr;
   QLabel* pattern3Label_ = nullptr;

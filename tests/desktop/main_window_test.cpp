@@ -17,6 +17,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
+#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
@@ -28,6 +29,8 @@
 #include <iterator>
 
 #include "app/ui_text.h"
+#include "preview/preview_dialog.h"
+#include "preview/preview_view.h"
 #include "support/modal_answers.h"
 
 namespace strovel {
@@ -493,6 +496,82 @@ TEST_F(MainWindowTest, DroppedFilesAreProcessedAndADroppedPatternLoaded) {
   EXPECT_EQ(window->pattern().currentPatternPath, "q.shbl");
   EXPECT_EQ(window->pattern().rules.at(0).Pattern1, "q");
   EXPECT_EQ(child<QComboBox>(*window, "patternList")->currentText(), QStringLiteral("q.shbl"));
+}
+
+// The preview, from the File menu and from the editor: the summary lines,
+// the changes and the keys between them; Close writes nothing, Write result
+// makes the processing run; the file chosen last is offered again.
+TEST_F(MainWindowTest, PreviewShowsTheChangesAndWritesOnlyWhenAsked) {
+  std::ofstream("p.shbl") << patternFile(
+      {Rule{"x", "", "y", Replace, 1, 1}, Rule{"gone", "", "", DeleteLinesWith, 1, 1}});
+  fs::create_directory("in");
+  std::ofstream("in/a.txt") << "x a\r\nk\r\ngone\r\nk\r\nx b";
+  auto window = start();
+  const auto inPreview = [this](std::function<void(PreviewDialog&)> check) {
+    answers.then([check](QWidget* modal) {
+      auto* preview = qobject_cast<PreviewDialog*>(modal);
+      ASSERT_NE(preview, nullptr) << modal->metaObject()->className();
+      preview->waitForAlignment();
+      check(*preview);
+    });
+  };
+  chooseInFileDialog(QStringLiteral("a.txt"), dir_ / "in");
+  inPreview([](PreviewDialog& preview) {
+    EXPECT_EQ(preview.findChild<QPlainTextEdit*>("previewSummary")->toPlainText().toStdString(),
+              "Замена \"x\" на \"y\" - замен - 2\nУдалять строки, содержащие \"gone\" - "
+              "удалено строк - 1");
+    EXPECT_EQ(preview.findChild<QLabel*>("previewStatus")->text().toStdString(),
+              "Изменений: 3 (строк удалено: 3, добавлено: 2)");
+    auto* view = preview.findChild<PreviewView*>();
+    EXPECT_EQ(view->currentRow(), 0u);  // the first change is shown
+    std::vector<std::size_t> rows;
+    for (auto key : {Qt::Key_Down, Qt::Key_Down, Qt::Key_Down, Qt::Key_Up}) {
+      QTest::keyClick(view, key, Qt::AltModifier);
+      rows.push_back(view->currentRow().value_or(99));
+    }
+    EXPECT_EQ(rows, (std::vector<std::size_t>{2, 4, 4, 2}));
+    QTest::mouseClick(preview.findChild<QPushButton*>("closeButton"), Qt::LeftButton);
+  });
+  window->findChild<QAction*>("previewAction")->trigger();
+  EXPECT_FALSE(fs::exists(dir_ / "in/res_1.txt"));
+
+  answers.then([](QWidget* modal) {
+    auto* dialog = qobject_cast<QFileDialog*>(modal);
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_TRUE(dialog->selectedFiles().value(0).endsWith(QStringLiteral("/in/a.txt")));
+    static_cast<QDialog*>(dialog)->accept();
+  });
+  inPreview([](PreviewDialog& preview) {
+    QTest::mouseClick(preview.findChild<QPushButton*>("writeResultButton"), Qt::LeftButton);
+  });
+  auto* previewAction = window->findChild<QAction*>("previewAction");
+  EXPECT_EQ(previewAction->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_P));
+  previewAction->trigger();
+  EXPECT_EQ(readAll(dir_ / "in/res_1.txt"),
+            "Замена \"x\" на \"y\" - замен - 2\r\nУдалять строки, содержащие \"gone\" - "
+            "удалено строк - 1\r\n\r\n\r\ny a\r\nk\r\nk\r\ny b");
+  EXPECT_EQ(opened, (std::vector<std::string>{"res_1.txt"}));
+
+  // From the editor, on its rules before OK; it writes nothing.
+  fs::remove(dir_ / "in/res_1.txt");
+  answers.then([this, inPreview](QWidget* editor) {
+    QTest::mouseClick(editor->findChild<QPushButton*>("addButton"), Qt::LeftButton);
+    answers.then([](QWidget* modal) { static_cast<QDialog*>(modal)->accept(); });  // a.txt again
+    inPreview([](PreviewDialog& preview) {
+      EXPECT_TRUE(preview.findChild<QPlainTextEdit*>("previewSummary")
+                      ->toPlainText()
+                      .endsWith(QStringLiteral("Замена \"\" на \"\" - замен - 0")));
+      EXPECT_FALSE(preview.findChild<QPushButton*>("writeResultButton")->isVisible());
+      preview.reject();
+    });
+    auto* button = editor->findChild<QPushButton*>("previewButton");
+    EXPECT_EQ(button->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_P));
+    QTest::mouseClick(button, Qt::LeftButton);
+    qobject_cast<QDialog*>(editor)->reject();
+  });
+  QTest::mouseClick(child<QPushButton>(*window, "editPatternButton"), Qt::LeftButton);
+  EXPECT_FALSE(fs::exists(dir_ / "in/res_1.txt"));
+  EXPECT_EQ(window->pattern().rules.size(), 2u);
 }
 
 }  // namespace

@@ -1,0 +1,61 @@
+// The preview window: what a pattern does to one input, before anything is
+// written. The summary lines of the rules, then the input and the result
+// side by side (PreviewView), lined up by their line diff, with the count
+// of changes and next / previous change from the keyboard. The diff of a
+// large text is made on a worker thread while the window is already open;
+// the sides show unaligned until it is done. A pattern that sorts is never
+// lined up, nor a text too large to diff in reasonable memory.
+//
+//   PreviewDialog preview(trial, /*reorders=*/false, "in.txt", /*canWrite=*/true, window);
+//   if (preview.exec() == QDialog::Accepted) { /* "Write result" was pressed */ }
+#pragma once
+
+#include <QDialog>
+#include <atomic>
+#include <memory>
+#include <thread>
+
+#include "diff/text_diff.h"
+#include "engine/trial_run.h"
+
+class QLabel;
+class QPushButton;
+class QTimer;
+
+namespace strovel {
+
+class PreviewView;
+
+class PreviewDialog : public QDialog {
+  Q_OBJECT
+
+ public:
+  // The largest input and result, together, that are lined up.
+  static constexpr std::size_t kAlignedBytes = std::size_t{512} << 20;
+
+  PreviewDialog(std::shared_ptr<const TrialResult> trial, bool reorders,
+                const std::string& inputName, bool canWrite, QWidget* parent = nullptr);
+  ~PreviewDialog() override;
+
+  void nextChange();
+  void previousChange();
+  // Waits for the lining up to end (tests).
+  void waitForAlignment();
+
+ private:
+  void alignmentDone();
+  void showStatus();
+
+  std::shared_ptr<const TrialResult> trial_;
+  PreviewView* view_ = nullptr;
+  QLabel* status_ = nullptr;
+  QPushButton* next_ = nullptr;
+  QPushButton* previous_ = nullptr;
+  QTimer* poll_ = nullptr;
+  int statusId_ = 0;  // a note instead of the count of changes, 0 for none
+  std::thread aligner_;
+  std::atomic<bool> aligned_{false};
+  LineDiff diff_;  // written by the aligner until aligned_ is set
+};
+
+}  // namespace strovel

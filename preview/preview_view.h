@@ -1,0 +1,64 @@
+// The two texts of the preview side by side in one scrolling view, so that
+// both sides always scroll together: line numbers, the line texts through
+// the interface's codec (control bytes such as CR and zero drawn as their
+// control pictures, invalid bytes as U+FFFD, nothing dropped), the rows
+// coloured by what happened to them and, in a changed row, the changed
+// bytes highlighted. Only the rows on screen are ever converted or drawn,
+// so a text of millions of lines opens and scrolls at once.
+#pragma once
+
+#include <QAbstractScrollArea>
+#include <optional>
+#include <string_view>
+
+#include "diff/text_diff.h"
+#include "preview/alignment.h"
+
+namespace strovel {
+
+// A line's bytes as the preview shows them.
+QString displayLine(std::string_view bytes);
+
+class PreviewView : public QAbstractScrollArea {
+  Q_OBJECT
+
+ public:
+  // The texts must outlive the view.
+  PreviewView(std::string_view left, std::string_view right, QWidget* parent = nullptr);
+
+  void setRows(Alignment rows);
+  const Alignment& rows() const { return rows_; }
+  const TextLines& leftLines() const { return left_; }
+  const TextLines& rightLines() const { return right_; }
+  // Scrolls so that the row stands near the top and marks it as current.
+  void showRow(std::size_t row);
+  std::optional<std::size_t> currentRow() const { return current_; }
+  std::size_t firstVisibleRow() const;
+
+ signals:
+  // Alt+Down and Alt+Up in the view.
+  void nextChangeAsked();
+  void previousChangeAsked();
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+
+ private:
+  void updateScrollBars();
+  void paintSide(QPainter& painter, int x, int width, int y, const TextLines& lines,
+                 std::optional<std::size_t> line, Alignment::Kind kind, bool isLeft,
+                 const std::vector<ByteRange>* changed);
+
+  TextLines left_;
+  TextLines right_;
+  Alignment rows_;
+  std::optional<std::size_t> current_;
+  int rowHeight_ = 1;
+  int charWidth_ = 1;
+  int gutter_ = 0;           // width of the line numbers
+  std::size_t longest_ = 0;  // bytes of the longest line
+};
+
+}  // namespace strovel

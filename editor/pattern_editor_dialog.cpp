@@ -127,7 +127,8 @@ void PatternEditorDialog::createControls() {
   pattern3Label_ = new QLabel(this);
 
   // OK is the one default button, wherever the focus is.
-  for (QPushButton* button : {okButton_, cancelButton_, deleteButton_, addButton_, insertButton_}) {
+  for (QPushButton* button :
+       {okButton_, cancelButton_, previewButton_, deleteButton_, addButton_, insertButton_}) {
     button->setAutoDefault(false);
   }
   okButton_->setDefault(true);

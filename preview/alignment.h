@@ -1,11 +1,13 @@
 // The rows of the preview: the input and the result side by side, lined up
 // by their line diff. Equal lines share a row; in a block of changes, lines
-// pair up as changed rows as far as both sides have lines, and the rest are
-// removed (left only) or added (right only). A text that a sort reordered
+// that resemble each other (much of their beginning and end in common) pair
+// up as changed rows, in order, and the rest are removed (left only) or
+// added (right only). A block too large to compare line by line pairs its
+// lines by position. A text that a sort reordered
 // is not lined up: row i shows line i of each side. Rows are held as
 // segments, so a text of millions of unchanged lines costs a few entries.
 //
-//   Alignment rows = Alignment::fromDiff(diffLines(input, result, 0), 120, 118);
+//   Alignment rows = Alignment::fromDiff(diffLines(input, result, 0), inputLines, resultLines);
 //   Alignment::Row row = rows.row(7);        // which line of each side, and how
 //   std::optional<std::size_t> next = rows.nextChange(7);
 #pragma once
@@ -31,8 +33,8 @@ class Alignment {
 
   // Row i holds line i of each side, where the side has one.
   static Alignment unaligned(std::size_t leftLines, std::size_t rightLines);
-  // From a diff made without context lines.
-  static Alignment fromDiff(const LineDiff& diff, std::size_t leftLines, std::size_t rightLines);
+  // From a diff of the two texts made without context lines.
+  static Alignment fromDiff(const LineDiff& diff, const TextLines& left, const TextLines& right);
 
   std::size_t rows() const { return rows_; }
   Row row(std::size_t index) const;
@@ -53,6 +55,8 @@ class Alignment {
     std::size_t count;
   };
   void add(Kind kind, std::size_t left, std::size_t right, std::size_t count);
+  void addBlock(const TextLines& leftText, const TextLines& rightText, std::size_t left,
+                std::size_t leftCount, std::size_t right, std::size_t rightCount);
 
   std::vector<Segment> segments_;
   std::vector<std::size_t> changes_;

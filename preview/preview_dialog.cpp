@@ -131,8 +131,7 @@ void PreviewDialog::alignmentDone() {
   if (statusId_ != kAligningId) return;
   statusId_ = diff_.failed ? kTooLargeId : 0;
   if (!diff_.failed) {
-    view_->setRows(
-        Alignment::fromDiff(diff_, view_->leftLines().count(), view_->rightLines().count()));
+    view_->setRows(Alignment::fromDiff(diff_, view_->leftLines(), view_->rightLines()));
   }
   diff_ = LineDiff{};
   showStatus();

@@ -31,9 +31,8 @@ TEST(AlignmentTest, RowsShowEveryLineOnceInOrderAndPairOnlyEqualLines) {
     for (const bool aligned : {true, false}) {
       SCOPED_TRACE(testing::Message() << testing::PrintToString(before) << " / "
                                       << testing::PrintToString(after) << " " << aligned);
-      const Alignment rows =
-          aligned ? Alignment::fromDiff(diffLines(before, after, 0), left.count(), right.count())
-                  : Alignment::unaligned(left.count(), right.count());
+      const Alignment rows = aligned ? Alignment::fromDiff(diffLines(before, after, 0), left, right)
+                                     : Alignment::unaligned(left.count(), right.count());
       std::size_t nextLeft = 0, nextRight = 0;
       std::vector<std::size_t> starts;  // rows where a block of changes begins
       for (std::size_t r = 0; r < rows.rows(); ++r) {

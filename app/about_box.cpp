@@ -14,7 +14,7 @@ AboutBox::AboutBox(QWidget* parent) : QDialog(parent) {
   auto* icon = new QLabel(this);
   icon->setPixmap(QIcon(QStringLiteral(":/strovel.png")).pixmap(32, 32));
   auto* text = new QLabel(
-      QStringLiteral("Strovel, version 1.0\nEdits text files in batches by rules."), this);
+      QStringLiteral("Strovel, version 1.1\nEdits text files in batches by rules."), this);
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
   connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
   auto* row = new QHBoxLayout;

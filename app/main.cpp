@@ -52,7 +52,7 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (line == "--version") {
-    std::cout << "kestrune (Strovel) 1.0.0\n";
+    std::cout << "kestrune (Strovel) 1.1.0\n";
     return 0;
   }
   if (strovel::isDiffCommandLine(line)) return strovel::runLoadedDiff(line);

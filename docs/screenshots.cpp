@@ -1,6 +1,8 @@
 // Takes the README's screenshots with the real widgets: the main window
-// started in the bundled examples folder with errors.shbl loaded, and the
-// pattern editor open on that pattern with one rule selected. Runs on the
+// started in the bundled examples folder with errors.shbl loaded, the
+// pattern editor open on that pattern with one rule selected, and the
+// preview of its rules but the sort (which would not be lined up) over
+// server.log. Runs on the
 // offscreen platform, so no display is needed.
 //
 //   strovel_screenshots EXAMPLES_FOLDER OUTPUT_FOLDER
@@ -15,8 +17,24 @@
 #include "app/desktop_start.h"
 #include "app/main_window.h"
 #include "editor/pattern_editor_dialog.h"
+#include "engine/trial_run.h"
+#include "preview/preview_dialog.h"
 
 namespace {
+
+class Environment : public strovel::RunEnvironment {
+ public:
+  strovel::FileSystem& files() override { return strovel::diskFileSystem(); }
+  strovel::NoticeSink& notices() override { return notices_; }
+  const strovel::LanguageSelector& language() override { return language_; }
+  void openResult(const std::string&) override {}
+
+ private:
+  struct : strovel::NoticeSink {
+    void notify(const strovel::Notice&) override {}
+  } notices_;
+  strovel::LanguageSelector language_;
+};
 
 bool save(QWidget& widget, const QString& path) {
   widget.show();
@@ -48,5 +66,19 @@ int main(int argc, char** argv) {
 
   strovel::PatternEditorDialog editor(window.pattern().rules, false, &window);
   editor.findChild<QListWidget*>(QStringLiteral("ruleList"))->setCurrentRow(2);
-  return save(editor, output + QStringLiteral("pattern-editor.png")) ? 0 : 1;
+  if (!save(editor, output + QStringLiteral("pattern-editor.png"))) return 1;
+  editor.hide();
+
+  strovel::RuleList rules;
+  for (const strovel::Rule& rule : window.pattern().rules)
+    if (rule.ActionType != strovel::SortByElement) rules.append(rule);
+  Environment environment;
+  std::optional<strovel::TrialResult> trial =
+      strovel::trialRun(rules, "server.log", strovel::RunOptions{}, environment);
+  if (!trial) return 1;
+  strovel::PreviewDialog preview(std::make_shared<const strovel::TrialResult>(std::move(*trial)),
+                                 false, "server.log", true, &window);
+  preview.resize(1060, 420);
+  preview.waitForAlignment();
+  return save(preview, output + QStringLiteral("preview.png")) ? 0 : 1;
 }

@@ -572,6 +572,20 @@ TEST_F(MainWindowTest, PreviewShowsTheChangesAndWritesOnlyWhenAsked) {
   QTest::mouseClick(child<QPushButton>(*window, "editPatternButton"), Qt::LeftButton);
   EXPECT_FALSE(fs::exists(dir_ / "in/res_1.txt"));
   EXPECT_EQ(window->pattern().rules.size(), 2u);
+
+  // A sort's result stands beside the input, row by row, and says so.
+  auto sorted = std::make_shared<TrialResult>();
+  sorted->input = std::string("b\na\r\n\0", 6);
+  sorted->result = "a\nb";
+  PreviewDialog preview(sorted, true, "s.txt", true, window.get());
+  preview.waitForAlignment();
+  const Alignment& rows = preview.findChild<PreviewView*>()->rows();
+  ASSERT_EQ(rows.rows(), 3u);
+  EXPECT_EQ(rows.row(2).kind, Alignment::Kind::Unaligned);
+  EXPECT_FALSE(rows.row(2).right);
+  EXPECT_EQ(preview.findChild<QLabel*>("previewStatus")->text(), toDisplay(loadString(200)));
+  EXPECT_FALSE(preview.findChild<QPushButton*>("nextChangeButton")->isEnabled());
+  EXPECT_EQ(displayLine(std::string_view("a\r\0\x7f\xff", 5)), QStringLiteral("a\u240D\u2400\u2421\uFFFD"));
 }
 
 }  // namespace

@@ -6,6 +6,7 @@ run:
 test:
 	bash tools/test.sh
 bench:
-	cmake --build build --target engine_bench kestrune
+	cmake --build build --target engine_bench preview_bench kestrune
 	build/bench/engine_bench
+	build/bench/preview_bench
 	bash bench/compare

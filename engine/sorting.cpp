@@ -241,34 +241,50 @@ SortedLines sortLinesByElement(std::string_view text, const Rule& rule, const Pr
   return SortedLines(text, lines.takeStarts(), std::move(order), counts);
 }
 
+namespace {
+
+// Segments gathered in a small buffer that stays in the cache, so that the
+// sink is called for large pieces.
+class Gatherer {
+ public:
+  explicit Gatherer(const TextSink& out) : out_(out) { gathered_.reserve(kGather); }
+  ~Gatherer() { flush(); }
+  void lineBreak() { gathered_.push_back('\n'); }
+  void add(std::string_view segment) {
+    if (segment.size() >= kGather) {
+      flush();
+      out_(segment);
+      return;
+    }
+    gathered_.append(segment);
+    if (gathered_.size() >= kGather) flush();
+  }
+  void flush() {
+    if (!gathered_.empty()) out_(gathered_);
+    gathered_.clear();
+  }
+
+ private:
+  static constexpr std::size_t kGather = 64 * 1024;
+  const TextSink& out_;
+  std::string gathered_;
+};
+
+}  // namespace
+
 // The segments in order. When the first line moves, it gets a LF in front
-// and the new first segment loses its own, so lines stay whole. They are
-// gathered in a small buffer that stays in the cache, so `out` is called
-// for large pieces.
-void SortedLines::write(const std::function<void(std::string_view)>& out) const {
+// and the new first segment loses its own, so lines stay whole.
+void SortedLines::write(const TextSink& out) const {
   constexpr std::size_t kAhead = 16;  // segments fetched ahead of the copy
-  constexpr std::size_t kGather = 64 * 1024;
-  std::string gathered;
-  gathered.reserve(kGather);
+  Gatherer gathered(out);
   for (std::size_t n = 0; n < order_.size(); ++n) {
     if (n + kAhead < order_.size()) __builtin_prefetch(text_.data() + starts_[order_[n + kAhead]]);
     const std::size_t i = order_[n];
     std::string_view segment = text_.substr(starts_[i], starts_[i + 1] - starts_[i]);
     if (n == 0 && i != 0) segment.remove_prefix(1);
-    if (n != 0 && i == 0) gathered.push_back('\n');
-    if (segment.size() >= kGather) {
-      out(gathered);
-      gathered.clear();
-      out(segment);
-      continue;
-    }
-    gathered.append(segment);
-    if (gathered.size() >= kGather) {
-      out(gathered);
-      gathered.clear();
-    }
+    if (n != 0 && i == 0) gathered.lineBreak();
+    gathered.add(segment);
   }
-  if (!gathered.empty()) out(gathered);
 }
 
 SortCounts sortByElement(std::string& text, const Rule& rule, const Progress& progress) {
@@ -399,7 +415,7 @@ void DistinctLines::add(std::string_view segment, int kind, std::string_view key
   }
 }
 
-SortCounts DistinctLines::finish(std::string& text, std::vector<ElementCount>& report) {
+SortCounts DistinctLines::finish(const TextSink& out, std::vector<ElementCount>& report) {
   const State& st = *state_;
   // The distinct keys in order; each line without an element goes right
   // behind the greatest key placed before it.
@@ -433,16 +449,14 @@ SortCounts DistinctLines::finish(std::string& text, std::vector<ElementCount>& r
 
   // The segments in order. When the first line moves, it gets a LF in
   // front and the new first segment loses its own.
-  if (!order.empty()) {
-    text.clear();
-    for (std::size_t n = 0; n < order.size(); ++n) {
-      std::string_view segment =
-          std::string_view(st.store).substr(order[n]->start, order[n]->length);
-      if (n == 0 && order[n]->line != 0) segment.remove_prefix(1);
-      if (n != 0 && order[n]->line == 0) text.push_back('\n');
-      text.append(segment);
-    }
+  Gatherer gathered(out);
+  for (std::size_t n = 0; n < order.size(); ++n) {
+    std::string_view segment = std::string_view(st.store).substr(order[n]->start, order[n]->length);
+    if (n == 0 && order[n]->line != 0) segment.remove_prefix(1);
+    if (n != 0 && order[n]->line == 0) gathered.lineBreak();
+    gathered.add(segment);
   }
+  gathered.flush();
   return st.counts;
 }
 
@@ -453,7 +467,11 @@ SortCounts sortDistinct(std::string& text, const Rule& rule, const Progress& pro
   walkLineKeys(in, rule, progress, [&](std::size_t s, std::size_t e, const LineKey& key) {
     lines.add(in.substr(s, e - s), static_cast<int>(key.kind), in.substr(key.keyAt, key.keyLength));
   });
-  return lines.finish(text, report);
+  std::string result;
+  const SortCounts counts =
+      lines.finish([&](std::string_view piece) { result.append(piece); }, report);
+  text = std::move(result);
+  return counts;
 }
 
 StreamSortDistinct::StreamSortDistinct(const Rule& rule, std::size_t window)
@@ -463,9 +481,9 @@ void StreamSortDistinct::append(std::string_view text) {
   if (window_.append(text)) walk(false);
 }
 
-SortCounts StreamSortDistinct::finish(std::string& text, std::vector<ElementCount>& report) {
+SortCounts StreamSortDistinct::finish(const TextSink& out, std::vector<ElementCount>& report) {
   walk(true);
-  return lines_.finish(text, report);
+  return lines_.finish(out, report);
 }
 
 // The line walk on the window, which starts at a line start. Unless final,

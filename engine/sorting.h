@@ -30,6 +30,9 @@
 
 namespace strovel {
 
+// Where a sort hands its result, piece by piece.
+using TextSink = std::function<void(std::string_view piece)>;
+
 struct SortCounts {
   std::uint64_t first = 0;  // SortByElement: lines sorted; SortDistinct: keyed lines kept
   std::uint64_t second =
@@ -55,7 +58,7 @@ class SortedLines {
   const SortCounts& counts() const { return counts_; }
   bool empty() const { return order_.empty(); }
   // The sorted text, piece by piece.
-  void write(const std::function<void(std::string_view)>& out) const;
+  void write(const TextSink& out) const;
 
  private:
   std::string_view text_;
@@ -84,8 +87,8 @@ class DistinctLines {
   ~DistinctLines();
   // The next line: its segment, and its key (the kind tells whether it has one).
   void add(std::string_view segment, int kind, std::string_view key);
-  // The kept lines in order, with the counts and the report.
-  SortCounts finish(std::string& text, std::vector<ElementCount>& report);
+  // The kept lines in order to `out`, with the counts and the report.
+  SortCounts finish(const TextSink& out, std::vector<ElementCount>& report);
 
  private:
   struct State;
@@ -98,7 +101,7 @@ class StreamSortDistinct {
  public:
   explicit StreamSortDistinct(const Rule& rule, std::size_t window = 1 << 20);
   void append(std::string_view text);
-  SortCounts finish(std::string& text, std::vector<ElementCount>& report);
+  SortCounts finish(const TextSink& out, std::vector<ElementCount>& report);
 
  private:
   void walk(bool final);

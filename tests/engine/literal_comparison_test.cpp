@@ -149,7 +149,8 @@ TEST(LiteralComparison, StreamingActionsMatchLiteralVersions) {
     feed(distinct);
     std::string sorted;
     std::vector<ElementCount> report;
-    const SortCounts counts = distinct.finish(sorted, report);
+    const SortCounts counts =
+        distinct.finish([&](std::string_view piece) { sorted += piece; }, report);
     ASSERT_EQ(sorted, expected) << describe(input, rule) << " distinct";
     ASSERT_EQ(counts.first, expectedDistinct.first) << describe(input, rule);
     ASSERT_EQ(counts.second, expectedDistinct.second) << describe(input, rule);

@@ -287,17 +287,6 @@ void SortedLines::write(const TextSink& out) const {
   }
 }
 
-SortCounts sortByElement(std::string& text, const Rule& rule, const Progress& progress) {
-  const SortedLines sorted = sortLinesByElement(text, rule, progress);
-  if (!sorted.empty()) {
-    std::string result;
-    result.reserve(text.size() + 1);
-    sorted.write([&](std::string_view piece) { result.append(piece); });
-    text = std::move(result);
-  }
-  return sorted.counts();
-}
-
 namespace {
 
 // SortDistinct needs no order among equal keys, only the distinct keys:
@@ -458,20 +447,6 @@ SortCounts DistinctLines::finish(const TextSink& out, std::vector<ElementCount>&
   }
   gathered.flush();
   return st.counts;
-}
-
-SortCounts sortDistinct(std::string& text, const Rule& rule, const Progress& progress,
-                        std::vector<ElementCount>& report) {
-  DistinctLines lines;
-  const std::string_view in = text;
-  walkLineKeys(in, rule, progress, [&](std::size_t s, std::size_t e, const LineKey& key) {
-    lines.add(in.substr(s, e - s), static_cast<int>(key.kind), in.substr(key.keyAt, key.keyLength));
-  });
-  std::string result;
-  const SortCounts counts =
-      lines.finish([&](std::string_view piece) { result.append(piece); }, report);
-  text = std::move(result);
-  return counts;
 }
 
 StreamSortDistinct::StreamSortDistinct(const Rule& rule, std::size_t window)

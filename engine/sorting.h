@@ -13,8 +13,9 @@
 //    most the greatest key placed before it, and before all others;
 //  - a keyed line with an empty key goes to the very front.
 //
-//   std::string text = "q\ny[b]\nz[a]\nw";
-//   sortByElement(text, rule /* "[", "]", 1, 1 */, {});  // "q\nz[a]\ny[b]\nw", {2, 2}
+//   const std::string text = "q\ny[b]\nz[a]\nw";
+//   SortedLines sorted = sortLinesByElement(text, rule /* "[", "]", 1, 1 */, {});
+//   sorted.write(sink);  // "q\nz[a]\ny[b]\nw" in pieces; sorted.counts() == {2, 2}
 #pragma once
 
 #include <cstdint>
@@ -46,10 +47,8 @@ struct ElementCount {
   bool operator==(const ElementCount&) const = default;
 };
 
-SortCounts sortByElement(std::string& text, const Rule& rule, const Progress& progress);
-
-// SortByElement's new order of the lines, before a text is put together
-// from it: the result of a last rule is written out straight from it.
+// SortByElement's new order of the lines over a text it does not own: the
+// result is written out straight from it.
 class SortedLines {
  public:
   SortedLines(std::string_view text, std::vector<std::size_t> starts,
@@ -67,14 +66,8 @@ class SortedLines {
   SortCounts counts_;
 };
 
-// The order sortByElement gives, over a text that must outlive the result.
+// SortByElement's order, over a text that must outlive the result.
 SortedLines sortLinesByElement(std::string_view text, const Rule& rule, const Progress& progress);
-
-// Like sortByElement, but keeps only the first line of each key. `report`
-// receives every kept entry with how often its key occurred, highest count
-// first, equal counts in reverse list order.
-SortCounts sortDistinct(std::string& text, const Rule& rule, const Progress& progress,
-                        std::vector<ElementCount>& report);
 
 // The distinct lines as SortDistinct keeps them, gathered line by line
 // (copies of the lines that stay: a first line of a key, or a line without
@@ -95,8 +88,11 @@ class DistinctLines {
   std::unique_ptr<State> state_;
 };
 
-// SortDistinct on a text that arrives in pieces: a line is decided once the
-// text reaches the next line break but one with room for the markers.
+// SortDistinct: like SortByElement, but keeps only the first line of each
+// key; `report` receives every kept entry with how often its key occurred,
+// highest count first, equal counts in reverse list order. The text
+// arrives in pieces: a line is decided once the text reaches the next line
+// break but one with room for the markers.
 class StreamSortDistinct {
  public:
   explicit StreamSortDistinct(const Rule& rule, std::size_t window = 1 << 20);

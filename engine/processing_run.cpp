@@ -27,7 +27,8 @@ bool resultDone(const std::string& resultName, const RunOptions& options,
 
 // Without statistics the result goes straight to its file as the last rule
 // passes it on. With them, the summary lines are known only at the end but
-// come first, so the text waits behind them until then.
+// come first: the text, already in text mode, waits in a spool on disk
+// beside the result, and joins the file behind the statistics block.
 bool processFile(const RuleList& rules, const std::string& inputPath, int runNumber,
                  const RunOptions& options, RunEnvironment& environment,
                  std::vector<std::string>& statisticsLines) {
@@ -40,18 +41,19 @@ bool processFile(const RuleList& rules, const std::string& inputPath, int runNum
   const std::string resultName = formatOutputName(options.outputNameTemplate, runNumber);
   // A result that cannot be created is still counted for its summary lines.
   std::unique_ptr<OutputFile> out;
-  if (!options.statistics) out = environment.files().createFile(resultName);
+  std::unique_ptr<Spool> spool;
+  if (options.statistics) {
+    spool = environment.files().createSpool(resultName);
+  } else {
+    out = environment.files().createFile(resultName);
+  }
+  ByteSink* const textSink = spool ? static_cast<ByteSink*>(spool.get()) : out.get();
   std::optional<TextModeWriter> writer;
-  if (out) writer.emplace(*out);
-  std::string held;
+  if (textSink) writer.emplace(*textSink);
   RuleChain chain(
       rules,
       [&](std::string_view piece) {
-        if (writer) {
-          writer->write(piece);
-        } else if (options.statistics) {
-          held.append(piece);
-        }
+        if (writer) writer->write(piece);
       },
       environment.language(), environment.notices(), options.ruleWindow);
 
@@ -72,17 +74,20 @@ bool processFile(const RuleList& rules, const std::string& inputPath, int runNum
   }
   chain.finish(statisticsLines);
 
-  if (options.statistics && (out = environment.files().createFile(resultName))) {
-    writer.emplace(*out);
-    for (const std::string& line : statisticsLines) {
-      writer->write(line);
-      writer->write("\n");
+  bool written = writer && writer->flush();
+  if (written && spool) {
+    out = environment.files().createFile(resultName);
+    if (out) {
+      TextModeWriter head(*out);
+      for (const std::string& line : statisticsLines) {
+        head.write(line);
+        head.write("\n");
+      }
+      head.write("\n\n");
+      written = head.flush() && spool->copyTo(*out);
     }
-    writer->write("\n\n");
-    writer->write(held);
   }
-  if (writer && writer->flush() && out->commit())
-    return resultDone(resultName, options, environment);
+  if (written && out && out->commit()) return resultDone(resultName, options, environment);
   environment.notices().notify({160, resultName});
   return false;
 }

@@ -4,7 +4,10 @@
 // failure at any point leaves the old file (or an input named as the
 // output) intact. A symbolic link has the
 // file it points to replaced; a target that is not a regular file (a device,
-// a FIFO) is written in place, since it cannot be renamed over.
+// a FIFO) is written in place, since it cannot be renamed over. A spool is
+// an unnamed temporary file; its bytes join a result by copy_file_range,
+// which lets the kernel copy (or share) them without passing them through
+// the process.
 #include "platform/file_system.h"
 
 #include <fcntl.h>
@@ -12,6 +15,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <filesystem>
@@ -63,22 +67,104 @@ std::string followDanglingLinks(std::string path) {
   return path;
 }
 
-// Writes straight into a device or FIFO; commit() only reports the outcome.
-class InPlaceFile : public OutputFile {
+// An output written through a file descriptor; a failed write sticks.
+class FdOutput : public OutputFile {
  public:
-  explicit InPlaceFile(int fd) : fd_(fd) {}
-  ~InPlaceFile() override {
+  explicit FdOutput(int fd) : fd_(fd) {}
+  ~FdOutput() override {
     if (fd_ >= 0) ::close(fd_);
   }
   bool write(std::string_view bytes) override { return ok_ = ok_ && writeAll(fd_, bytes); }
+  int fd() const { return fd_; }
+  bool ok() const { return ok_; }
+  bool fail() { return ok_ = false; }
+
+ protected:
+  int fd_;
+  bool ok_ = true;
+};
+
+// Writes straight into a device or FIFO; commit() only reports the outcome.
+class InPlaceFile : public FdOutput {
+ public:
+  using FdOutput::FdOutput;
   bool commit() override {
     const bool closed = ::close(fd_) == 0;
     fd_ = -1;
     return ok_ && closed;
   }
+};
+
+// The bytes of a spool that could not have a file: in memory.
+class MemorySpool : public Spool {
+ public:
+  bool write(std::string_view bytes) override {
+    bytes_.append(bytes);
+    return true;
+  }
+  bool copyTo(OutputFile& out) override { return out.write(bytes_); }
+
+ private:
+  std::string bytes_;
+};
+
+// An unnamed temporary file in `folder` (an O_TMPFILE one, or a named one
+// removed at once where the file system has no O_TMPFILE), or -1.
+int openUnnamed(const std::string& folder) {
+  int fd = ::open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+  if (fd >= 0) return fd;
+  std::string name = folder + "/.kestrune-spool.XXXXXX";
+  fd = ::mkostemp(name.data(), O_CLOEXEC);
+  if (fd >= 0) ::unlink(name.c_str());
+  return fd;
+}
+
+// A spool on disk; the file goes when its descriptor is closed.
+class DiskSpool : public Spool {
+ public:
+  explicit DiskSpool(int fd) : fd_(fd) {}
+  ~DiskSpool() override { ::close(fd_); }
+  bool write(std::string_view bytes) override {
+    ok_ = ok_ && writeAll(fd_, bytes);
+    if (ok_) size_ += static_cast<off_t>(bytes.size());
+    return ok_;
+  }
+  bool copyTo(OutputFile& out) override {
+    if (!ok_) return false;
+    off_t from = 0;
+    // The kernel copies between two files; a pair it cannot copy between
+    // (other file systems on old kernels, a pipe, a device) goes through
+    // a buffer instead.
+    if (FdOutput* file = dynamic_cast<FdOutput*>(&out); file && file->ok()) {
+      while (from < size_) {
+        const ssize_t n = ::copy_file_range(fd_, &from, file->fd(), nullptr,
+                                            static_cast<std::size_t>(size_ - from), 0);
+        if (n > 0) continue;
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0 && (errno == EXDEV || errno == ENOSYS || errno == EINVAL || errno == EOPNOTSUPP ||
+                      errno == EBADF || errno == EPERM || errno == ETXTBSY))
+          break;
+        return file->fail();  // a real failure (no space, I/O error), or a spool cut short
+      }
+    }
+    constexpr std::size_t kBuffer = 1 << 20;
+    std::unique_ptr<char[]> buffer;
+    while (from < size_) {
+      if (!buffer) buffer.reset(new char[kBuffer]);
+      const ssize_t n =
+          ::pread(fd_, buffer.get(),
+                  std::min<std::size_t>(kBuffer, static_cast<std::size_t>(size_ - from)), from);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0 || !out.write(std::string_view(buffer.get(), static_cast<std::size_t>(n))))
+        return false;
+      from += n;
+    }
+    return true;
+  }
 
  private:
   int fd_;
+  off_t size_ = 0;
   bool ok_ = true;
 };
 
@@ -124,10 +210,10 @@ class ChunkedTextSource : public TextSource {
 };
 
 // A temporary file that replaces `target` on commit().
-class ReplacingFile : public OutputFile {
+class ReplacingFile : public FdOutput {
  public:
   ReplacingFile(int fd, std::string temp, std::string target, mode_t mode, const struct stat* old)
-      : fd_(fd), temp_(std::move(temp)), target_(std::move(target)), mode_(mode) {
+      : FdOutput(fd), temp_(std::move(temp)), target_(std::move(target)), mode_(mode) {
     if (old) {
       owner_ = old->st_uid;
       group_ = old->st_gid;
@@ -135,10 +221,8 @@ class ReplacingFile : public OutputFile {
     }
   }
   ~ReplacingFile() override {
-    if (fd_ >= 0) ::close(fd_);
     if (!committed_) ::unlink(temp_.c_str());
   }
-  bool write(std::string_view bytes) override { return ok_ = ok_ && writeAll(fd_, bytes); }
   bool commit() override {
     if (!ok_) return false;
     ::fchmod(fd_, mode_);
@@ -164,14 +248,12 @@ class ReplacingFile : public OutputFile {
     ::close(dir);
   }
 
-  int fd_;
   std::string temp_;
   std::string target_;
   mode_t mode_;
   uid_t owner_ = 0;
   gid_t group_ = 0;
   bool keepOwner_ = false;  // there is an old file: keep its owner, sync before replacing it
-  bool ok_ = true;
   bool committed_ = false;
 };
 
@@ -222,6 +304,30 @@ class DiskFileSystem : public FileSystem {
     }
     if (errno != ENOENT) return nullptr;
     return openTemporary(followDanglingLinks(path), 0666 & ~processUmask(), nullptr);
+  }
+
+  // Beside the file the target names; for a target that is no regular file
+  // (a device, a FIFO), or a folder that takes no file, in the system's
+  // temporary folder; failing that, in memory.
+  std::unique_ptr<Spool> createSpool(const std::string& path) override {
+    std::string folder;
+    struct stat st;
+    if (::stat(path.c_str(), &st) == 0) {
+      if (S_ISREG(st.st_mode)) {
+        if (char* real = ::realpath(path.c_str(), nullptr)) {
+          folder = folderOf(real);
+          std::free(real);
+        }
+      }
+    } else if (!path.empty()) {
+      folder = folderOf(followDanglingLinks(path));
+    }
+    const char* tmp = std::getenv("TMPDIR");
+    for (const std::string& at : {folder, std::string(tmp && *tmp ? tmp : "/tmp")}) {
+      if (at.empty()) continue;
+      if (const int fd = openUnnamed(at); fd >= 0) return std::make_unique<DiskSpool>(fd);
+    }
+    return std::make_unique<MemorySpool>();
   }
 
   bool canRead(const std::string& path) override {
@@ -327,6 +433,10 @@ class WholeTextSource : public TextSource {
 };
 
 }  // namespace
+
+std::unique_ptr<Spool> FileSystem::createSpool(const std::string&) {
+  return std::make_unique<MemorySpool>();
+}
 
 std::unique_ptr<TextSource> FileSystem::openText(const std::string& path) {
   std::optional<std::string> text = readText(path);

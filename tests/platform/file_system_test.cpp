@@ -18,6 +18,7 @@
 #include <fstream>
 #include <iterator>
 #include <set>
+#include <thread>
 
 #include "platform/text_mode.h"
 
@@ -206,6 +207,40 @@ TEST_F(DiskFileSystemTest, FifoIsWrittenInPlace) {
   EXPECT_TRUE(out && !out->write("no reader") && !out->commit());  // both report the failure
   std::signal(SIGPIPE, oldHandler);
   EXPECT_EQ(modeOf(fifo, false), mode_t{S_IFIFO});
+}
+
+// A spool holds its bytes in a file without a name beside the target and
+// joins them to a result behind its head: into a regular file (which the
+// kernel copies) and into a FIFO (which goes through a buffer).
+TEST_F(DiskFileSystemTest, SpoolJoinsResultsWithoutLeavingNames) {
+  const std::string tail = "\0tail\r\n"s + manyBytes(3 * (std::size_t{1} << 20) + 11);
+  ASSERT_EQ(::mkfifo(path("fifo").c_str(), 0600), 0);
+  for (const std::string& target : {path("result.txt"), path("fifo")}) {
+    const Names before = names();
+    std::unique_ptr<Spool> spool = disk_.createSpool(target);
+    ASSERT_TRUE(spool);
+    for (std::size_t at = 0; at < tail.size(); at += 100000)
+      ASSERT_TRUE(spool->write(std::string_view(tail).substr(at, 100000)));
+    EXPECT_EQ(names(), before);
+    int reader = -1;
+    if (target == path("fifo")) reader = ::open(target.c_str(), O_RDONLY | O_NONBLOCK);
+    std::string received;
+    std::thread drain([&] {
+      if (reader < 0) return;
+      ::fcntl(reader, F_SETFL, 0);  // block from now on, until the writer closes
+      char buffer[65536];
+      for (ssize_t n; (n = ::read(reader, buffer, sizeof buffer)) != 0;)
+        if (n > 0) received.append(buffer, static_cast<std::size_t>(n));
+    });
+    std::unique_ptr<OutputFile> out = disk_.createFile(target);
+    const bool joined = out && out->write("head") && spool->copyTo(*out) && out->commit();
+    out.reset();
+    drain.join();
+    if (reader >= 0) ::close(reader);
+    EXPECT_TRUE(joined) << target;
+    EXPECT_TRUE((reader >= 0 ? received : fileBytes(target)) == "head" + tail) << target;
+  }
+  EXPECT_EQ(names(), (Names{"fifo", "result.txt"}));
 }
 
 TEST_F(DiskFileSystemTest, AbsolutePathIsLexicallyNormal) {

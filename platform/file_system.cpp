@@ -2,8 +2,9 @@
 // buffer. Writing goes to a temporary file beside the target that is
 // renamed over it (flushed to disk first when it replaces a file), so a
 // failure at any point leaves the old file (or an input named as the
-// output) intact. A symbolic link has the
-// file it points to replaced; a target that is not a regular file (a device,
+// output) intact; the temporary file has no name until then where the file
+// system allows, so not even a killed process leaves it behind. A symbolic
+// link has the file it points to replaced; a target that is not a regular file (a device,
 // a FIFO) is written in place, since it cannot be renamed over. A spool is
 // an unnamed temporary file; its bytes join a result by copy_file_range,
 // which lets the kernel copy (or share) them without passing them through
@@ -12,6 +13,7 @@
 
 #include <fcntl.h>
 #include <limits.h>
+#include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -209,9 +211,50 @@ class ChunkedTextSource : public TextSource {
   bool failed_ = false;
 };
 
-// A temporary file that replaces `target` on commit().
+// A name for a temporary file of `target` in its folder: ".NAME.XXXXXX",
+// with XXXXXX replaced by random characters when `random` is set (for
+// mkostemp otherwise); ".kestrune.XXXXXX" when the name would be too long.
+std::string temporaryName(const std::string& target, bool random) {
+  const std::size_t slash = target.rfind('/');
+  const std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
+  std::string temp = folderOf(target) + "/." + name + ".XXXXXX";
+  if (name.size() + 8 > NAME_MAX) temp = folderOf(target) + "/.kestrune.XXXXXX";
+  if (random) {
+    static const char letters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    unsigned char bytes[6] = {};
+    if (::getrandom(bytes, sizeof bytes, 0) != static_cast<ssize_t>(sizeof bytes)) {
+      for (unsigned char& b : bytes) b = static_cast<unsigned char>(std::rand());
+    }
+    for (std::size_t k = 0; k < 6; ++k) temp[temp.size() - 6 + k] = letters[bytes[k] % 62];
+  }
+  return temp;
+}
+
+// Gives the unnamed file open as fd the name `path`, which must not exist:
+// straight from the descriptor where the process may (CAP_DAC_READ_SEARCH),
+// else through its /proc entry. errno is EEXIST when the name is taken.
+bool linkUnnamed(int fd, const std::string& path) {
+  if (::linkat(fd, "", AT_FDCWD, path.c_str(), AT_EMPTY_PATH) == 0) return true;
+  if (errno == EEXIST) return false;
+  const std::string proc = "/proc/self/fd/" + std::to_string(fd);
+  return ::linkat(AT_FDCWD, proc.c_str(), AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW) == 0;
+}
+
+// Whether an unnamed file can be given a name later.
+bool canLinkUnnamed() {
+  static const bool can = ::geteuid() == 0 || ::access("/proc/self/fd", X_OK) == 0;
+  return can;
+}
+
+// A file that replaces `target` on commit(). Where the folder's file system
+// allows, it is unnamed (O_TMPFILE) until then, so a process killed at any
+// moment leaves nothing behind: commit() gives a new target its name
+// directly, and replaces an existing one through a fresh random name that
+// is renamed over it at once. Elsewhere it is a named temporary file,
+// removed on every failure.
 class ReplacingFile : public FdOutput {
  public:
+  // `temp` is the temporary name, or empty for an unnamed file.
   ReplacingFile(int fd, std::string temp, std::string target, mode_t mode, const struct stat* old)
       : FdOutput(fd), temp_(std::move(temp)), target_(std::move(target)), mode_(mode) {
     if (old) {
@@ -221,7 +264,7 @@ class ReplacingFile : public FdOutput {
     }
   }
   ~ReplacingFile() override {
-    if (!committed_) ::unlink(temp_.c_str());
+    if (!committed_ && !temp_.empty()) ::unlink(temp_.c_str());
   }
   bool commit() override {
     if (!ok_) return false;
@@ -231,16 +274,45 @@ class ReplacingFile : public FdOutput {
     // rename, so not even a power failure can leave the old file lost and
     // the new one incomplete. A new file has nothing to lose and is left to
     // the system's writeback, as other tools leave theirs.
-    const bool synced = !keepOwner_ || ::fsync(fd_) == 0;
+    if (keepOwner_ && ::fsync(fd_) != 0) return false;
+    if (temp_.empty()) {
+      if (!keepOwner_ && linkUnnamed(fd_, target_)) return closeNamed();
+      if (!linkFresh()) return false;
+    }
     const bool closed = ::close(fd_) == 0;
     fd_ = -1;
-    if (!synced || !closed || ::rename(temp_.c_str(), target_.c_str()) != 0) return false;
+    if (!closed || ::rename(temp_.c_str(), target_.c_str()) != 0) return false;
     committed_ = true;
     if (keepOwner_) syncFolder();
     return true;
   }
 
  private:
+  // Names the unnamed file with a fresh random temporary name.
+  bool linkFresh() {
+    for (int attempt = 0; attempt < 100; ++attempt) {
+      std::string name = temporaryName(target_, true);
+      if (linkUnnamed(fd_, name)) {
+        temp_ = std::move(name);
+        return true;
+      }
+      if (errno != EEXIST) return false;
+    }
+    return false;
+  }
+
+  // The new file has its name; a failed close still fails the write.
+  bool closeNamed() {
+    const bool closed = ::close(fd_) == 0;
+    fd_ = -1;
+    if (!closed) {
+      ::unlink(target_.c_str());
+      return false;
+    }
+    committed_ = true;
+    return true;
+  }
+
   void syncFolder() const {
     const int dir = ::open(folderOf(target_).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dir < 0) return;
@@ -397,14 +469,12 @@ class DiskFileSystem : public FileSystem {
 
   static std::unique_ptr<OutputFile> openTemporary(const std::string& target, mode_t mode,
                                                    const struct stat* old) {
-    const std::size_t slash = target.rfind('/');
-    const std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
-    std::string temp = folderOf(target) + "/." + name + ".XXXXXX";
-    int fd = ::mkostemp(temp.data(), O_CLOEXEC);
-    if (fd < 0 && errno == ENAMETOOLONG) {
-      temp = folderOf(target) + "/.kestrune.XXXXXX";
-      fd = ::mkostemp(temp.data(), O_CLOEXEC);
+    if (canLinkUnnamed()) {
+      const int fd = ::open(folderOf(target).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+      if (fd >= 0) return std::make_unique<ReplacingFile>(fd, std::string(), target, mode, old);
     }
+    std::string temp = temporaryName(target, false);
+    const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
     if (fd < 0) return nullptr;
     return std::make_unique<ReplacingFile>(fd, std::move(temp), target, mode, old);
   }

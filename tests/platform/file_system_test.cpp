@@ -131,6 +131,11 @@ TEST_F(DiskFileSystemTest, ReplacesAtomicallyWithNewOrKeptMode) {
   std::unique_ptr<OutputFile> out = disk_.createFile(path("file.bin"));
   ASSERT_TRUE(out && out->write("ne") && out->write("w"));
   EXPECT_TRUE(disk_.readFile("file.bin") == bytes);
+  // Where the file system has unnamed files, the new content has no name yet.
+  if (const int probe = ::open(dir_.c_str(), O_TMPFILE | O_WRONLY, 0600); probe >= 0) {
+    ::close(probe);
+    EXPECT_EQ(names(), (Names{"file.bin", "made"}));
+  }
   ASSERT_TRUE(out->commit());
   EXPECT_EQ(fileBytes(path("file.bin")), "new");
   EXPECT_EQ(modeOf(path("file.bin")), 0604u);

@@ -57,6 +57,7 @@ bool processFile(const RuleList& rules, const std::string& inputPath, int runNum
       },
       environment.language(), environment.notices(), options.ruleWindow);
 
+  chain.expect(source->expectedSize());
   std::string_view piece;
   std::string dosPiece;
   while (source->next(piece)) {

@@ -3,6 +3,7 @@
 #include "engine/rule_chain.h"
 
 #include <algorithm>
+#include <new>
 #include <utility>
 
 #include "engine/line_filters.h"
@@ -15,6 +16,7 @@ namespace strovel {
 class RuleChain::Stage {
  public:
   virtual ~Stage() = default;
+  virtual void expect(std::uint64_t /*bytes*/) {}
   virtual void append(std::string_view text) = 0;
   // Passes the rest on and adds the rule's summary lines.
   virtual void finish(std::vector<std::string>& lines) = 0;
@@ -79,6 +81,13 @@ class SortStage : public RuleChain::Stage {
  public:
   SortStage(StageContext context, RuleChain::Sink sink)
       : context_(context), sink_(std::move(sink)) {}
+  // The room is only a hint: without it the text grows as it comes.
+  void expect(std::uint64_t bytes) override {
+    try {
+      if (bytes < text_.max_size()) text_.reserve(static_cast<std::size_t>(bytes));
+    } catch (const std::bad_alloc&) {
+    }
+  }
   void append(std::string_view text) override { text_.append(text); }
   void finish(std::vector<std::string>& lines) override {
     SortCounts counts;
@@ -187,6 +196,10 @@ RuleChain::RuleChain(const RuleList& rules, Sink out, const LanguageSelector& la
 }
 
 RuleChain::~RuleChain() = default;
+
+void RuleChain::expect(std::uint64_t bytes) {
+  for (const std::unique_ptr<Stage>& stage : stages_) stage->expect(bytes);
+}
 
 void RuleChain::append(std::string_view text) {
   if (text.empty()) return;

@@ -43,6 +43,9 @@ class RuleChain {
   RuleChain& operator=(const RuleChain&) = delete;
   ~RuleChain();
 
+  // About how much text is to come: a sort holding what it receives
+  // reserves room for it (room it never touches costs no memory).
+  void expect(std::uint64_t bytes);
   void append(std::string_view text);
   // Finishes the rules in order and appends their summary lines (a rule
   // with an unknown action type has none: it is reported as notice 158).

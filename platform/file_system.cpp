@@ -199,6 +199,7 @@ class ChunkedTextSource : public TextSource {
   double done() const override {
     return size_ == 0 ? 0 : static_cast<double>(read_) / static_cast<double>(size_);
   }
+  std::uint64_t expectedSize() const override { return size_; }
 
  private:
   static constexpr std::size_t kPiece = 128 * 1024;
@@ -496,6 +497,7 @@ class WholeTextSource : public TextSource {
   }
   bool failed() const override { return false; }
   double done() const override { return given_ ? 1 : 0; }
+  std::uint64_t expectedSize() const override { return text_.size(); }
 
  private:
   std::string text_;

@@ -16,6 +16,7 @@
 //   tail->copyTo(*out) && out->commit();       // "headbody"
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -60,6 +61,9 @@ class TextSource {
   virtual bool failed() const = 0;
   // How far the reading has got, as a share of the file from 0 to 1.
   virtual double done() const = 0;
+  // About how much text will come (the file's size when it has one), or 0
+  // when that is not known: room to plan for, not a promise.
+  virtual std::uint64_t expectedSize() const { return 0; }
 };
 
 class FileSystem {

@@ -191,7 +191,9 @@ void SortDistinct(benchmark::State& state) {
     void append(std::string_view text) { action.append(text); }
     std::uint64_t finish() {
       std::vector<ElementCount> report;
-      return action.finish(sink, report).first;
+      const std::uint64_t kept = action.finish(report).first;
+      action.write(sink);
+      return kept;
     }
   };
   runStreamed(state, [](Sink sink) { return Distinct{StreamSortDistinct(rule("[", "]")), sink}; });

@@ -25,10 +25,21 @@ bool resultDone(const std::string& resultName, const RunOptions& options,
 
 }  // namespace
 
+// The statistics block: the summary lines, then two empty lines.
+void writeStatistics(TextModeWriter& writer, const std::vector<std::string>& lines) {
+  for (const std::string& line : lines) {
+    writer.write(line);
+    writer.write("\n");
+  }
+  writer.write("\n\n");
+}
+
 // Without statistics the result goes straight to its file as the last rule
-// passes it on. With them, the summary lines are known only at the end but
-// come first: the text, already in text mode, waits in a spool on disk
-// beside the result, and joins the file behind the statistics block.
+// passes it on. With them, the summary lines come first. When they are all
+// known before the first byte of text leaves the rules (the last rule with
+// an action sorts), the text follows them straight into the file as well.
+// Otherwise the text, already in text mode, waits in a spool on disk beside
+// the result, and joins the file behind the statistics block at the end.
 bool processFile(const RuleList& rules, const std::string& inputPath, int runNumber,
                  const RunOptions& options, RunEnvironment& environment,
                  std::vector<std::string>& statisticsLines) {
@@ -39,23 +50,41 @@ bool processFile(const RuleList& rules, const std::string& inputPath, int runNum
   }
   statisticsLines.clear();
   const std::string resultName = formatOutputName(options.outputNameTemplate, runNumber);
+  FileSystem& files = environment.files();
   // A result that cannot be created is still counted for its summary lines.
   std::unique_ptr<OutputFile> out;
   std::unique_ptr<Spool> spool;
-  if (options.statistics) {
-    spool = environment.files().createSpool(resultName);
-  } else {
-    out = environment.files().createFile(resultName);
-  }
-  ByteSink* const textSink = spool ? static_cast<ByteSink*>(spool.get()) : out.get();
   std::optional<TextModeWriter> writer;
-  if (textSink) writer.emplace(*textSink);
+  bool headWritten = false;  // the statistics block is in the result
+  bool placed = false;       // the text has its place: the result, the spool, or none
+  if (!options.statistics) {
+    out = files.createFile(resultName);
+    placed = true;
+  }
+  const RuleChain* rulesRun = nullptr;
+  // Places the text when its first byte comes.
+  const auto place = [&] {
+    placed = true;
+    if (rulesRun->summariesKnown()) {
+      out = files.createFile(resultName);
+      if (!out) return;
+      writer.emplace(*out);
+      writeStatistics(*writer, statisticsLines);
+      headWritten = true;
+    } else {
+      spool = files.createSpool(resultName);
+      if (spool) writer.emplace(*spool);
+    }
+  };
+  if (out) writer.emplace(*out);
   RuleChain chain(
       rules,
       [&](std::string_view piece) {
+        if (!placed) place();
         if (writer) writer->write(piece);
       },
       environment.language(), environment.notices(), options.ruleWindow);
+  rulesRun = &chain;
 
   chain.expect(source->expectedSize());
   std::string_view piece;
@@ -75,16 +104,13 @@ bool processFile(const RuleList& rules, const std::string& inputPath, int runNum
   }
   chain.finish(statisticsLines);
 
+  if (!placed) place();  // no text at all
   bool written = writer && writer->flush();
-  if (written && spool) {
-    out = environment.files().createFile(resultName);
+  if (written && options.statistics && !headWritten) {
+    out = files.createFile(resultName);
     if (out) {
       TextModeWriter head(*out);
-      for (const std::string& line : statisticsLines) {
-        head.write(line);
-        head.write("\n");
-      }
-      head.write("\n\n");
+      writeStatistics(head, statisticsLines);
       written = head.flush() && spool->copyTo(*out);
     }
   }

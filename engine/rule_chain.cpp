@@ -39,6 +39,9 @@ struct StageContext {
   const LanguageSelector& language;
   NoticeSink& notices;
   bool utf8;
+  std::size_t* pending;  // the chain's count of rules whose summary lines are still to come
+
+  void formed() const { --*pending; }
 
   std::string summary(int textId, std::initializer_list<TextArg> args) const {
     return formatText(localizedString(language, textId), args);
@@ -60,14 +63,15 @@ class CountingStage : public RuleChain::Stage {
     switch (c.rule.ActionType) {
       case KeepLinesWith:
         lines.push_back(c.summary(146, {c.first(), count}));
-        return;
+        break;
       case DeleteLinesWith:
         lines.push_back(c.summary(148, {c.first(), count}));
-        return;
+        break;
       default:
         lines.push_back(
             c.summary(c.rule.ActionType == Replace ? 144 : 150, {c.first(), c.second(), count}));
     }
+    c.formed();
   }
 
  private:
@@ -75,8 +79,8 @@ class CountingStage : public RuleChain::Stage {
   Action action_;
 };
 
-// SortByElement holds the text it receives; at the end it passes the lines
-// on in their new order.
+// SortByElement holds the text it receives; at the end it forms its summary
+// line and then passes the lines on in their new order.
 class SortStage : public RuleChain::Stage {
  public:
   SortStage(StageContext context, RuleChain::Sink sink)
@@ -90,15 +94,15 @@ class SortStage : public RuleChain::Stage {
   }
   void append(std::string_view text) override { text_.append(text); }
   void finish(std::vector<std::string>& lines) override {
-    SortCounts counts;
     {
       const SortedLines sorted = sortLinesByElement(text_, context_.rule, {});
-      counts = sorted.counts();
+      const SortCounts& counts = sorted.counts();
+      lines.push_back(context_.summary(
+          152, {context_.first(), context_.second(), counts.first, counts.second}));
+      context_.formed();
       sorted.write(sink_);
     }
     std::string().swap(text_);
-    lines.push_back(
-        context_.summary(152, {context_.first(), context_.second(), counts.first, counts.second}));
   }
 
  private:
@@ -107,8 +111,8 @@ class SortStage : public RuleChain::Stage {
   std::string text_;
 };
 
-// SortDistinct keeps only the lines that stay; at the end it passes them on
-// in order and reports every kept element with its count.
+// SortDistinct keeps only the lines that stay; at the end it reports every
+// kept element with its count and then passes the lines on in order.
 class DistinctStage : public RuleChain::Stage {
  public:
   DistinctStage(StageContext context, RuleChain::Sink sink, std::size_t window)
@@ -116,7 +120,7 @@ class DistinctStage : public RuleChain::Stage {
   void append(std::string_view text) override { action_.append(text); }
   void finish(std::vector<std::string>& lines) override {
     std::vector<ElementCount> report;
-    const SortCounts counts = action_.finish(sink_, report);
+    const SortCounts counts = action_.finish(report);
     lines.push_back(
         context_.summary(154, {context_.first(), context_.second(), counts.first, counts.second}));
     const std::string format = localizedString(context_.language, 156);
@@ -125,6 +129,8 @@ class DistinctStage : public RuleChain::Stage {
       entry.key.resize(cutPrefixLength(entry.key, kShownKeyBytes, context_.utf8));
       lines.push_back(formatText(format, {entry.key, entry.count}));
     }
+    context_.formed();
+    action_.write(sink_);
   }
 
  private:
@@ -191,7 +197,9 @@ RuleChain::RuleChain(const RuleList& rules, Sink out, const LanguageSelector& la
     } else {
       sink = [next = stages_[i + 1].get()](std::string_view piece) { next->append(piece); };
     }
-    stages_[i] = makeStage({rules.at(i), language, notices, utf8}, std::move(sink), window);
+    const Rule& rule = rules.at(i);
+    stages_[i] = makeStage({rule, language, notices, utf8, &pending_}, std::move(sink), window);
+    if (rule.ActionType >= Replace && rule.ActionType <= ReplaceBetweenInFile) ++pending_;
   }
 }
 

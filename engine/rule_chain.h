@@ -50,6 +50,11 @@ class RuleChain {
   // Finishes the rules in order and appends their summary lines (a rule
   // with an unknown action type has none: it is reported as notice 158).
   void finish(std::vector<std::string>& summaryLines);
+  // True once every rule has formed its summary lines. A sort forms them
+  // before it passes its text on, so when the rules after the last sort
+  // have no action, the lines are all known before the first byte of text
+  // leaves the chain.
+  bool summariesKnown() const { return pending_ == 0; }
 
   class Stage;
 
@@ -60,6 +65,7 @@ class RuleChain {
   std::vector<std::unique_ptr<Stage>> stages_;
   std::vector<std::string> boxes_;  // boxes_[g]: what group g has passed on to group g + 1
   std::string spare_;               // the box being passed on
+  std::size_t pending_ = 0;         // rules whose summary lines are still to come
   Sink out_;                        // the last stage's sink; used directly when there are no rules
 };
 

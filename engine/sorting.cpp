@@ -351,6 +351,7 @@ struct DistinctLines::State {
   std::size_t emptyFrontKeyless = npos;
   std::size_t lines = 0;
   SortCounts counts;
+  std::vector<const Entry*> order;  // the kept lines in order, once finished
 
   std::string_view key(const Entry& entry) const {
     return std::string_view(store).substr(entry.keyAt, entry.keyLength);
@@ -404,8 +405,8 @@ void DistinctLines::add(std::string_view segment, int kind, std::string_view key
   }
 }
 
-SortCounts DistinctLines::finish(const TextSink& out, std::vector<ElementCount>& report) {
-  const State& st = *state_;
+SortCounts DistinctLines::finish(std::vector<ElementCount>& report) {
+  State& st = *state_;
   // The distinct keys in order; each line without an element goes right
   // behind the greatest key placed before it.
   std::vector<std::size_t> byKey(st.keyed.size());
@@ -415,7 +416,7 @@ SortCounts DistinctLines::finish(const TextSink& out, std::vector<ElementCount>&
   });
   std::vector<std::size_t> rank(st.keyed.size());
   for (std::size_t p = 0; p < byKey.size(); ++p) rank[byKey[p]] = p;
-  std::vector<const Entry*> order;
+  std::vector<const Entry*>& order = st.order;
   order.reserve(st.keyed.size() + st.keyless.size() + 1);
   if (st.front) order.push_back(&*st.front);
   std::size_t next = 0;
@@ -435,9 +436,14 @@ SortCounts DistinctLines::finish(const TextSink& out, std::vector<ElementCount>&
   report.clear();
   report.reserve(byCount.size());
   for (const Entry* entry : byCount) report.push_back({std::string(st.key(*entry)), entry->count});
+  return st.counts;
+}
 
-  // The segments in order. When the first line moves, it gets a LF in
-  // front and the new first segment loses its own.
+// The segments in order. When the first line moves, it gets a LF in front
+// and the new first segment loses its own.
+void DistinctLines::write(const TextSink& out) const {
+  const State& st = *state_;
+  const std::vector<const Entry*>& order = st.order;
   Gatherer gathered(out);
   for (std::size_t n = 0; n < order.size(); ++n) {
     std::string_view segment = std::string_view(st.store).substr(order[n]->start, order[n]->length);
@@ -445,8 +451,6 @@ SortCounts DistinctLines::finish(const TextSink& out, std::vector<ElementCount>&
     if (n != 0 && order[n]->line == 0) gathered.lineBreak();
     gathered.add(segment);
   }
-  gathered.flush();
-  return st.counts;
 }
 
 StreamSortDistinct::StreamSortDistinct(const Rule& rule, std::size_t window)
@@ -456,10 +460,12 @@ void StreamSortDistinct::append(std::string_view text) {
   if (window_.append(text)) walk(false);
 }
 
-SortCounts StreamSortDistinct::finish(const TextSink& out, std::vector<ElementCount>& report) {
+SortCounts StreamSortDistinct::finish(std::vector<ElementCount>& report) {
   walk(true);
-  return lines_.finish(out, report);
+  return lines_.finish(report);
 }
+
+void StreamSortDistinct::write(const TextSink& out) const { lines_.write(out); }
 
 // The line walk on the window, which starts at a line start. Unless final,
 // it stops at a line whose markers and key the window may not hold whole.

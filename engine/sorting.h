@@ -80,8 +80,10 @@ class DistinctLines {
   ~DistinctLines();
   // The next line: its segment, and its key (the kind tells whether it has one).
   void add(std::string_view segment, int kind, std::string_view key);
-  // The kept lines in order to `out`, with the counts and the report.
-  SortCounts finish(const TextSink& out, std::vector<ElementCount>& report);
+  // Puts the kept lines in order; the counts and the report.
+  SortCounts finish(std::vector<ElementCount>& report);
+  // The kept lines in order (after finish()), piece by piece.
+  void write(const TextSink& out) const;
 
  private:
   struct State;
@@ -97,7 +99,9 @@ class StreamSortDistinct {
  public:
   explicit StreamSortDistinct(const Rule& rule, std::size_t window = 1 << 20);
   void append(std::string_view text);
-  SortCounts finish(const TextSink& out, std::vector<ElementCount>& report);
+  // Decides the rest; the counts and the report. Then write() gives the text.
+  SortCounts finish(std::vector<ElementCount>& report);
+  void write(const TextSink& out) const;
 
  private:
   void walk(bool final);

@@ -79,8 +79,8 @@ void compareDistinct(const std::string& input, const Rule& rule, Stream stream) 
   strovel::StreamSortDistinct streaming(rule, stream.window);
   feed(streaming, input, stream.piece);
   std::string streamed;
-  const strovel::SortCounts streamedCounts =
-      streaming.finish([&](std::string_view piece) { streamed += piece; }, report);
+  const strovel::SortCounts streamedCounts = streaming.finish(report);
+  streaming.write([&](std::string_view piece) { streamed += piece; });
   check(streamed, streamedCounts, report);
 }
 

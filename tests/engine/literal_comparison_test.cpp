@@ -153,8 +153,8 @@ TEST(LiteralComparison, StreamingActionsMatchLiteralVersions) {
     feed(distinct);
     std::string sorted;
     std::vector<ElementCount> report;
-    const SortCounts counts =
-        distinct.finish([&](std::string_view piece) { sorted += piece; }, report);
+    const SortCounts counts = distinct.finish(report);
+    distinct.write([&](std::string_view piece) { sorted += piece; });
     ASSERT_EQ(sorted, expected) << describe(input, rule) << " distinct";
     ASSERT_EQ(counts.first, expectedDistinct.first) << describe(input, rule);
     ASSERT_EQ(counts.second, expectedDistinct.second) << describe(input, rule);

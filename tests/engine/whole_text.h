@@ -53,7 +53,8 @@ inline SortCounts sortDistinct(std::string& text, const Rule& rule,
   StreamSortDistinct distinct(rule);
   distinct.append(text);
   std::string out;
-  const SortCounts counts = distinct.finish([&](std::string_view piece) { out += piece; }, report);
+  const SortCounts counts = distinct.finish(report);
+  distinct.write([&](std::string_view piece) { out += piece; });
   text = std::move(out);
   return counts;
 }

@@ -317,8 +317,9 @@ done
 # beside the result until the end, when the result's temporary file joins
 # it. Neither may outlive a process killed while both are open.
 { printf 'vers=1\r\n'
-  # Pattern1|Pattern2|action|Pattern3: Replace, KeepLinesWith, ReplaceBetween, SortByElement
-  for rule in 'alpha|beta|1|' 'more||2|' 'and| |3|&' ' | |5|'; do
+  # Pattern1|Pattern2|action|Pattern3: Replace, KeepLinesWith, SortByElement, ReplaceBetween
+  # (a rule that streams comes last, so the text goes through the spool)
+  for rule in 'alpha|beta|1|' 'more||2|' ' | |5|' 'and| |3|&'; do
     IFS='|' read -r p1 p2 action p3 <<<"$rule"
     printf '========\r\n%s\r\n%s\r\n%s\r\n%s\r\n1\r\n1\r\n' "$p1" "$p2" "$action" "$p3"
     printf '\r\n%.0s' 1 2 3 4 5 6 7 8 9 10

@@ -97,7 +97,8 @@ class InPlaceFile : public FdOutput {
   }
 };
 
-// The bytes of a spool that could not have a file: in memory.
+// A spool in memory: the default of file systems that keep no files of
+// their own (the tests' fake), and the last resort of the disk.
 class MemorySpool : public Spool {
  public:
   bool write(std::string_view bytes) override {

@@ -1,10 +1,9 @@
-// The process's real file system. Reading takes the whole file in one
-// buffer. Writing goes to a temporary file beside the target that is
-// renamed over it (flushed to disk first when it replaces a file), so a
-// failure at any point leaves the old file (or an input named as the
-// output) intact; the temporary file has no name until then where the file
-// system allows, so not even a killed process leaves it behind. A symbolic
-// link has the file it points to replaced; a target that is not a regular file (a device,
+// The process's real file system. A file is read whole into one buffer,
+// or as text in pieces through a small one. Writing goes to a temporary file beside the target that
+// is renamed over it (flushed to disk first when it replaces a file), so a failure at any point
+// leaves the old file (or an input named as the output) intact; the temporary file has no name
+// until then where the file system allows, so not even a killed process leaves it behind. A
+// symbolic link has the file it points to replaced; a target that is not a regular file (a device,
 // a FIFO) is written in place, since it cannot be renamed over. A spool is
 // an unnamed temporary file; its bytes join a result by copy_file_range,
 // which lets the kernel copy (or share) them without passing them through
@@ -341,16 +340,6 @@ class DiskFileSystem : public FileSystem {
     return bytes;
   }
 
-  // Reads through a small buffer that stays in the cache and converts each
-  // piece into the text as it comes.
-  std::optional<std::string> readText(const std::string& path) override {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return std::nullopt;
-    std::optional<std::string> text = readTextOpen(fd);
-    ::close(fd);
-    return text;
-  }
-
   std::unique_ptr<TextSource> openText(const std::string& path) override {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return nullptr;
@@ -443,24 +432,6 @@ class DiskFileSystem : public FileSystem {
     }
     bytes.resize(used);
     return bytes;
-  }
-
-  static std::optional<std::string> readTextOpen(int fd) {
-    struct stat st;
-    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) return std::nullopt;
-    TextModeReader reader(S_ISREG(st.st_mode) ? static_cast<std::size_t>(st.st_size) : 1 << 16);
-    constexpr std::size_t kPiece = 128 * 1024;
-    const std::unique_ptr<char[]> piece(new char[kPiece]);
-    for (;;) {
-      const ssize_t n = ::read(fd, piece.get(), kPiece);
-      if (n < 0) {
-        if (errno == EINTR) continue;
-        return std::nullopt;
-      }
-      if (n == 0 || !reader.append(std::string_view(piece.get(), static_cast<std::size_t>(n))))
-        break;
-    }
-    return reader.take();
   }
 
   static std::unique_ptr<OutputFile> openInPlace(const std::string& path) {

@@ -229,15 +229,17 @@ TEST_F(DiskFileSystemTest, SpoolJoinsResultsWithoutLeavingNames) {
     EXPECT_EQ(names(), before);
     int reader = -1;
     if (target == path("fifo")) reader = ::open(target.c_str(), O_RDONLY | O_NONBLOCK);
+    // The writer opens first: a reader that finds no writer reads the end.
+    std::unique_ptr<OutputFile> out = disk_.createFile(target);
+    const bool drains = reader >= 0 && out;
     std::string received;
     std::thread drain([&] {
-      if (reader < 0) return;
+      if (!drains) return;
       ::fcntl(reader, F_SETFL, 0);  // block from now on, until the writer closes
       char buffer[65536];
       for (ssize_t n; (n = ::read(reader, buffer, sizeof buffer)) != 0;)
         if (n > 0) received.append(buffer, static_cast<std::size_t>(n));
     });
-    std::unique_ptr<OutputFile> out = disk_.createFile(target);
     const bool joined = out && out->write("head") && spool->copyTo(*out) && out->commit();
     out.reset();
     drain.join();

@@ -1,9 +1,10 @@
-// The searches, the line walk, the text-mode reader and writer, and each
-// action, on a generated text of about 100 MB in a million lines, the size
-// the engine is built for. Run a single benchmark per process with
+// The searches, the line walk, the text-mode reader and writer, each action
+// in its streaming form and a chain of four rules, on a generated text of
+// about 100 MB in a million lines, the size the engine is built for, fed in
+// the pieces a file is read in. Run a single benchmark per process with
 // --benchmark_filter to read its peak memory from the "peak_rss_x" counter
 // (peak resident memory of the process divided by the text size; the
-// generated text and its working copy are part of it).
+// generated text is part of it).
 //
 //   build/bench/engine_bench --benchmark_filter=SortDistinct
 #include <benchmark/benchmark.h>
@@ -14,6 +15,7 @@
 
 #include "engine/line_filters.h"
 #include "engine/replace_between.h"
+#include "engine/rule_chain.h"
 #include "engine/sorting.h"
 #include "engine/text_search.h"
 #include "platform/text_mode.h"
@@ -55,19 +57,31 @@ void reportPeak(benchmark::State& state) {
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * largeText().size()));
 }
 
-template <typename Action>
-void runAction(benchmark::State& state, Action action) {
-  for (auto _ : state) {
-    state.PauseTiming();
-    std::string text = largeText();
-    state.ResumeTiming();
-    benchmark::DoNotOptimize(action(text));
-  }
-  reportPeak(state);
+Rule rule(std::string p1, std::string p2, std::string p3 = "", std::int32_t action = 0) {
+  return Rule{std::move(p1), std::move(p3), std::move(p2), action, 1, 1};
 }
 
-Rule rule(std::string p1, std::string p2, std::string p3 = "") {
-  return Rule{std::move(p1), std::move(p3), std::move(p2), 0, 1, 1};
+// The pieces a file is read in.
+constexpr std::size_t kPiece = 128 * 1024;
+using Sink = std::function<void(std::string_view)>;
+
+// A streaming action made by make(sink) is fed the text in file-sized
+// pieces; what it passes on is only counted (a following stage copies it
+// into its own bounded window, the result file's writer into its buffer).
+template <typename Make>
+void runStreamed(benchmark::State& state, Make make) {
+  const std::string_view text = largeText();  // generated before the timing
+  for (auto _ : state) {
+    std::size_t passedOn = 0;
+    auto action = make([&](std::string_view piece) {
+      benchmark::DoNotOptimize(piece.data());
+      passedOn += piece.size();
+    });
+    for (std::size_t at = 0; at < text.size(); at += kPiece) action.append(text.substr(at, kPiece));
+    benchmark::DoNotOptimize(action.finish());
+    benchmark::DoNotOptimize(passedOn);
+  }
+  reportPeak(state);
 }
 
 // The searches alone: every occurrence of a pattern found one after the
@@ -139,35 +153,75 @@ void TextModeWrite(benchmark::State& state) {
 }
 
 void Replace(benchmark::State& state) {
-  runAction(state, [](std::string& t) { return replaceText(t, rule("user=", "customer=")); });
+  runStreamed(state, [](Sink sink) { return StreamReplace(rule("user=", "customer="), sink); });
 }
 void ReplaceSameLength(benchmark::State& state) {
-  runAction(state, [](std::string& t) { return replaceText(t, rule("ERROR", "FAULT")); });
+  runStreamed(state, [](Sink sink) { return StreamReplace(rule("ERROR", "FAULT"), sink); });
 }
 void KeepLinesWith(benchmark::State& state) {
-  runAction(state, [](std::string& t) { return keepLinesWith(t, rule("ERROR", ""), {}); });
+  runStreamed(state, [](Sink sink) { return StreamFilter(rule("ERROR", ""), true, sink); });
 }
 void KeepLinesWithRare(benchmark::State& state) {
-  runAction(state, [](std::string& t) { return keepLinesWith(t, rule("comp999]", ""), {}); });
+  runStreamed(state, [](Sink sink) { return StreamFilter(rule("comp999]", ""), true, sink); });
 }
 void DeleteLinesWith(benchmark::State& state) {
-  runAction(state, [](std::string& t) { return deleteLinesWith(t, rule("DEBUG", ""), {}); });
+  runStreamed(state, [](Sink sink) { return StreamFilter(rule("DEBUG", ""), false, sink); });
 }
 void ReplaceBetween(benchmark::State& state) {
-  runAction(state,
-            [](std::string& t) { return replaceBetween(t, rule("user=", " ", "user=* "), {}); });
+  runStreamed(state,
+              [](Sink sink) { return StreamReplaceBetween(rule("user=", " ", "user=* "), sink); });
 }
 void ReplaceBetweenInFile(benchmark::State& state) {
-  runAction(state, [](std::string& t) { return replaceBetweenInFile(t, rule("[", "]", "[]")); });
+  runStreamed(state, [](Sink sink) { return StreamReplaceInFile(rule("[", "]", "[]"), sink); });
 }
 void SortByElement(benchmark::State& state) {
-  runAction(state, [](std::string& t) { return sortByElement(t, rule("user=", " "), {}).first; });
+  const std::string_view text = largeText();
+  for (auto _ : state) {
+    std::size_t written = 0;
+    const SortedLines sorted = sortLinesByElement(text, rule("user=", " "), {});
+    sorted.write([&](std::string_view piece) { written += piece.size(); });
+    benchmark::DoNotOptimize(written);
+  }
+  reportPeak(state);
 }
 void SortDistinct(benchmark::State& state) {
-  runAction(state, [](std::string& t) {
-    std::vector<ElementCount> report;
-    return sortDistinct(t, rule("[", "]"), {}, report).first;
-  });
+  struct Distinct {
+    StreamSortDistinct action;
+    Sink sink;
+    void append(std::string_view text) { action.append(text); }
+    std::uint64_t finish() {
+      std::vector<ElementCount> report;
+      const std::uint64_t kept = action.finish(report).first;
+      action.write(sink);
+      return kept;
+    }
+  };
+  runStreamed(state, [](Sink sink) { return Distinct{StreamSortDistinct(rule("[", "]")), sink}; });
+}
+
+// A pattern of four rules as a whole run has them: keep the ERROR lines,
+// drop the DEBUG ones, mask the users, sort by component.
+void FourRuleChain(benchmark::State& state) {
+  RuleList rules;
+  rules.append(rule("ERROR", "", "", strovel::KeepLinesWith));
+  rules.append(rule("DEBUG", "", "", strovel::DeleteLinesWith));
+  rules.append(rule("user=", " ", "user=*** ", strovel::ReplaceBetween));
+  rules.append(rule("[", "]", "", strovel::SortByElement));
+  struct NoNotices : NoticeSink {
+    void notify(const Notice&) override {}
+  } notices;
+  const LanguageSelector language;
+  const std::string_view text = largeText();
+  for (auto _ : state) {
+    std::size_t written = 0;
+    RuleChain chain(
+        rules, [&](std::string_view piece) { written += piece.size(); }, language, notices);
+    for (std::size_t at = 0; at < text.size(); at += kPiece) chain.append(text.substr(at, kPiece));
+    std::vector<std::string> lines;
+    chain.finish(lines);
+    benchmark::DoNotOptimize(written);
+  }
+  reportPeak(state);
 }
 
 BENCHMARK(SearchFrequent)->Unit(benchmark::kMillisecond)->Iterations(3);
@@ -185,6 +239,7 @@ BENCHMARK(ReplaceBetween)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(ReplaceBetweenInFile)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(SortByElement)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(SortDistinct)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(FourRuleChain)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 }  // namespace
 }  // namespace strovel

@@ -53,51 +53,6 @@ class FilterLines {
 
 }  // namespace
 
-std::uint64_t replaceText(std::string& text, const Rule& rule) {
-  unifyLineBreaks(text);
-  const std::string_view from = rule.Pattern1;
-  const std::string_view to = rule.Pattern2;
-  if (from.empty()) return 0;
-
-  if (to.size() <= from.size()) {
-    // The text only shrinks: build it in place, behind the search.
-    char* const p = text.data();
-    std::size_t out = 0;
-    std::size_t copied = 0;
-    std::uint64_t count = 0;
-    for (std::size_t at = findIn(text, from, 0); at != npos; at = findIn(text, from, copied)) {
-      std::memmove(p + out, p + copied, at - copied);
-      out += at - copied;
-      std::memcpy(p + out, to.data(), to.size());
-      out += to.size();
-      copied = at + from.size();
-      ++count;
-    }
-    std::memmove(p + out, p + copied, text.size() - copied);
-    text.resize(out + text.size() - copied);
-    return count;
-  }
-
-  // Count first, so the new text is built with one allocation.
-  std::uint64_t count = 0;
-  for (std::size_t at = findIn(text, from, 0); at != npos;
-       at = findIn(text, from, at + from.size()))
-    ++count;
-  if (count == 0) return 0;
-
-  std::string result;
-  result.reserve(text.size() + count * (to.size() - from.size()));
-  std::size_t copied = 0;
-  for (std::size_t at = findIn(text, from, 0); at != npos; at = findIn(text, from, copied)) {
-    result.append(text, copied, at - copied);
-    result.append(to);
-    copied = at + from.size();
-  }
-  result.append(text, copied, npos);
-  text.swap(result);
-  return count;
-}
-
 namespace {
 
 // The walk both filters share, over text[0, ...) where text starts at a
@@ -108,11 +63,9 @@ namespace {
 // where the walk stopped (lastLf, or the text's end when final).
 template <typename Keep>
 std::size_t walkSegments(std::string_view text, std::size_t lastLf, bool final, Finder& pattern,
-                         bool keepMatching, std::uint64_t& matching, ProgressTicker& ticker,
-                         Keep&& keep) {
+                         bool keepMatching, std::uint64_t& matching, Keep&& keep) {
   std::size_t s = 0;
   while (lastLf != npos && s < lastLf) {
-    ticker.at(s);
     const std::size_t found = pattern.find(s);
     if (found == npos || found >= lastLf) {
       if (!keepMatching) keep(s, lastLf);
@@ -147,24 +100,6 @@ std::size_t walkSegments(std::string_view text, std::size_t lastLf, bool final, 
   }
 }
 
-// The whole-text filter: the kept segments move down in place; the text
-// ahead of the walk is never written, so the searches can run on it.
-std::uint64_t filterLines(std::string& text, const Rule& rule, const Progress& progress,
-                          bool keepMatching) {
-  char* const p = text.data();
-  Finder pattern(text, rule.Pattern1);
-  ProgressTicker ticker(progress, text.size());
-  std::size_t out = 0;
-  std::uint64_t matching = 0;
-  walkSegments(text, text.rfind('\n'), true, pattern, keepMatching, matching, ticker,
-               [&](std::size_t from, std::size_t to) {
-                 if (out != from) std::memmove(p + out, p + from, to - from);
-                 out += to - from;
-               });
-  text.resize(out);
-  return matching;
-}
-
 }  // namespace
 
 StreamFilter::StreamFilter(const Rule& rule, bool keepMatching, Sink sink, std::size_t window)
@@ -194,10 +129,8 @@ void StreamFilter::walk(bool final) {
     if (lastLf == 0 || lastLf == npos) return;
   }
   Finder finder(text, pattern_);
-  const Progress none;
-  ProgressTicker ticker(none, text.size());
   const std::size_t stop =
-      walkSegments(text, lastLf, final, finder, keepMatching_, matching_, ticker,
+      walkSegments(text, lastLf, final, finder, keepMatching_, matching_,
                    [&](std::size_t from, std::size_t to) { sink_(text.substr(from, to - from)); });
   window_.consume(stop);
 }
@@ -244,14 +177,6 @@ void StreamReplace::replace(bool final) {
     copied = safe;
   }
   window_.consume(copied);
-}
-
-std::uint64_t keepLinesWith(std::string& text, const Rule& rule, const Progress& progress) {
-  return filterLines(text, rule, progress, true);
-}
-
-std::uint64_t deleteLinesWith(std::string& text, const Rule& rule, const Progress& progress) {
-  return filterLines(text, rule, progress, false);
 }
 
 }  // namespace strovel

@@ -1,10 +1,14 @@
-// The three simplest actions: Replace, KeepLinesWith and DeleteLinesWith.
-// Each changes the text in place and returns its count for the summary
-// line. The filters keep or drop whole segments (a line with the LF in
-// front of it); past the last LF of the text, a lone CR also ends a line.
+// The three simplest actions: Replace, KeepLinesWith and DeleteLinesWith,
+// on a text that arrives in pieces. Each passes the changed text to its sink
+// and returns its count for the summary line when it finishes. The filters
+// keep or drop whole segments (a line with the LF in front of it); past the
+// last LF of the text, a lone CR also ends a line.
 //
-//   std::string text = "a\nb\nc";
-//   keepLinesWith(text, rule /* Pattern1 "b" */, {});  // text == "\nb", returns 1
+//   std::string kept;
+//   StreamFilter keep(rule /* Pattern1 "b" */, true, [&](std::string_view s) { kept += s; });
+//   keep.append("a\nb");
+//   keep.append("\nc");
+//   keep.finish();  // kept == "\nb", returns 1
 #pragma once
 
 #include <cstdint>
@@ -12,29 +16,16 @@
 #include <string>
 #include <string_view>
 
-#include "engine/progress.h"
 #include "engine/stream_window.h"
 #include "patterns/rule.h"
 
 namespace strovel {
 
-// Turns every CR LF and then every lone CR into LF, then replaces each
-// occurrence of Pattern1 by Pattern2, left to right, never searching text
-// it inserted. Returns the number of replacements (0 for an empty
-// Pattern1).
-std::uint64_t replaceText(std::string& text, const Rule& rule);
-
-// Keeps the segments in which Pattern1 begins; returns how many were kept.
-std::uint64_t keepLinesWith(std::string& text, const Rule& rule, const Progress& progress);
-
-// Drops the segments in which Pattern1 begins; returns how many were dropped.
-std::uint64_t deleteLinesWith(std::string& text, const Rule& rule, const Progress& progress);
-
-// KeepLinesWith or DeleteLinesWith on a text that arrives in pieces, with
-// the same kept bytes and count as on the whole text. The kept stretches go
-// to the sink as soon as they are decided; only the undecided end of the
-// text (the current line, and as many bytes as Pattern1 needs to be seen
-// whole) is held.
+// KeepLinesWith (the segments in which Pattern1 begins) or DeleteLinesWith
+// (the others). The kept stretches go to the sink as soon as they are
+// decided; only the undecided end of the text (the current line, and as
+// many bytes as Pattern1 needs to be seen whole) is held. The count is the
+// number of segments in which Pattern1 begins.
 class StreamFilter {
  public:
   using Sink = std::function<void(std::string_view kept)>;
@@ -54,9 +45,11 @@ class StreamFilter {
   std::uint64_t matching_ = 0;
 };
 
-// Replace on a text that arrives in pieces, with the same result and count
-// as replaceText on the whole text. Only the bytes that may still belong to
-// an occurrence (fewer than Pattern1 has) are held back.
+// Replace: turns every CR LF and then every lone CR into LF, then replaces
+// each occurrence of Pattern1 by Pattern2, left to right, never searching
+// text it inserted; the count is the number of replacements (0 for an empty
+// Pattern1). Only the bytes that may still belong to an occurrence (fewer
+// than Pattern1 has) are held back.
 class StreamReplace {
  public:
   using Sink = std::function<void(std::string_view replaced)>;

@@ -1,6 +1,6 @@
-// One processing run: read an input file in text mode, apply every rule of
-// a pattern to its whole text in order, and write one result file (an
-// optional statistics block, then the text). This is what both the desktop
+// One processing run: read an input file in text mode, pass it through the
+// rules of a pattern in order, and write one result file (an optional
+// statistics block, then the text). This is what both the desktop
 // and batch mode call, once per input file.
 //
 //   RuleList rules;                       // e.g. from loadPattern
@@ -25,6 +25,9 @@ struct RunOptions {
   bool statistics = false;  // write the summary lines at the head of the result
   bool openResult = false;  // hand the result to the desktop afterwards
   std::string outputNameTemplate = "res_%d.txt";
+  // How much text a streaming rule gathers before it decides what it can
+  // (tests make it small so that decisions fall everywhere).
+  std::size_t ruleWindow = 1 << 20;
 };
 
 // What a run needs from its caller.

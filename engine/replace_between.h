@@ -3,10 +3,13 @@
 // Pattern1 from the line start and of Pattern2 after the found Pattern1;
 // the replaced stretch runs from the first byte of Pattern1 to the last
 // byte of Pattern2. ReplaceBetween works line by line; ReplaceBetweenInFile
-// ignores lines.
+// ignores lines. Both take the text in pieces.
 //
-//   std::string text = "x[a]y\nz[b]w";
-//   replaceBetween(text, rule /* "[", "]", "<>", 1, 1 */, {});  // "x<>y\nz<>w", returns 2
+//   std::string out;
+//   StreamReplaceBetween between(rule /* "[", "]", "<>", 1, 1 */,
+//                                [&](std::string_view s) { out += s; });
+//   between.append("x[a]y\nz[b]w");
+//   between.finish();  // out == "x<>y\nz<>w", returns 2
 #pragma once
 
 #include <cstdint>
@@ -16,7 +19,6 @@
 #include <string_view>
 #include <utility>
 
-#include "engine/progress.h"
 #include "engine/stream_window.h"
 #include "engine/text_search.h"
 #include "patterns/rule.h"
@@ -42,15 +44,6 @@ struct MarkerFinders {
 // The element of the line that starts at s and ends at e, or nullopt.
 std::optional<Element> locateElement(MarkerFinders& finders, const Rule& rule, std::size_t s,
                                      std::size_t e);
-
-// Replaces the element stretch of each line by Pattern3; returns the number
-// of lines changed. The walk never re-enters text it inserted.
-std::uint64_t replaceBetween(std::string& text, const Rule& rule, const Progress& progress);
-
-// Replaces stretches from Pattern1 to the next Pattern2 anywhere in the
-// text, each search continuing right behind the previous insertion; returns
-// the number of replacements.
-std::uint64_t replaceBetweenInFile(std::string& text, const Rule& rule);
 
 // What the two streaming replacements share: the text arrives in pieces,
 // each walk decides what it can, and the changed text goes to the sink; the
@@ -79,7 +72,9 @@ class StreamReplacing {
   std::uint64_t count_ = 0;
 };
 
-// ReplaceBetween in pieces. A line is decided once the text reaches the
+// ReplaceBetween: replaces the element stretch of each line by Pattern3;
+// the count is the number of lines changed. The walk never re-enters text
+// it inserted. A line is decided once the text reaches the
 // second line break behind it with room for the markers to be seen whole;
 // what lies before the current line goes to the sink.
 class StreamReplaceBetween : public StreamReplacing {
@@ -92,9 +87,11 @@ class StreamReplaceBetween : public StreamReplacing {
   bool ended_ = false;  // the walk met the end of the text
 };
 
-// ReplaceBetweenInFile in pieces. Text before the next Pattern1 is passed
-// on at once; from a found Pattern1 on, the text is held until its Pattern2
-// turns up (or the text ends).
+// ReplaceBetweenInFile: replaces stretches from Pattern1 to the next
+// Pattern2 anywhere in the text, each search continuing right behind the
+// previous insertion; the count is the number of replacements. Text before the next Pattern1 is
+// passed on at once; from a found Pattern1 on, the text is held until its Pattern2 turns up (or the
+// text ends).
 class StreamReplaceInFile : public StreamReplacing {
  public:
   StreamReplaceInFile(const Rule& rule, Sink sink, std::size_t window = 1 << 20)

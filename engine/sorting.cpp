@@ -241,45 +241,50 @@ SortedLines sortLinesByElement(std::string_view text, const Rule& rule, const Pr
   return SortedLines(text, lines.takeStarts(), std::move(order), counts);
 }
 
+namespace {
+
+// Segments gathered in a small buffer that stays in the cache, so that the
+// sink is called for large pieces.
+class Gatherer {
+ public:
+  explicit Gatherer(const TextSink& out) : out_(out) { gathered_.reserve(kGather); }
+  ~Gatherer() { flush(); }
+  void lineBreak() { gathered_.push_back('\n'); }
+  void add(std::string_view segment) {
+    if (segment.size() >= kGather) {
+      flush();
+      out_(segment);
+      return;
+    }
+    gathered_.append(segment);
+    if (gathered_.size() >= kGather) flush();
+  }
+  void flush() {
+    if (!gathered_.empty()) out_(gathered_);
+    gathered_.clear();
+  }
+
+ private:
+  static constexpr std::size_t kGather = 64 * 1024;
+  const TextSink& out_;
+  std::string gathered_;
+};
+
+}  // namespace
+
 // The segments in order. When the first line moves, it gets a LF in front
-// and the new first segment loses its own, so lines stay whole. They are
-// gathered in a small buffer that stays in the cache, so `out` is called
-// for large pieces.
-void SortedLines::write(const std::function<void(std::string_view)>& out) const {
+// and the new first segment loses its own, so lines stay whole.
+void SortedLines::write(const TextSink& out) const {
   constexpr std::size_t kAhead = 16;  // segments fetched ahead of the copy
-  constexpr std::size_t kGather = 64 * 1024;
-  std::string gathered;
-  gathered.reserve(kGather);
+  Gatherer gathered(out);
   for (std::size_t n = 0; n < order_.size(); ++n) {
     if (n + kAhead < order_.size()) __builtin_prefetch(text_.data() + starts_[order_[n + kAhead]]);
     const std::size_t i = order_[n];
     std::string_view segment = text_.substr(starts_[i], starts_[i + 1] - starts_[i]);
     if (n == 0 && i != 0) segment.remove_prefix(1);
-    if (n != 0 && i == 0) gathered.push_back('\n');
-    if (segment.size() >= kGather) {
-      out(gathered);
-      gathered.clear();
-      out(segment);
-      continue;
-    }
-    gathered.append(segment);
-    if (gathered.size() >= kGather) {
-      out(gathered);
-      gathered.clear();
-    }
+    if (n != 0 && i == 0) gathered.lineBreak();
+    gathered.add(segment);
   }
-  if (!gathered.empty()) out(gathered);
-}
-
-SortCounts sortByElement(std::string& text, const Rule& rule, const Progress& progress) {
-  const SortedLines sorted = sortLinesByElement(text, rule, progress);
-  if (!sorted.empty()) {
-    std::string result;
-    result.reserve(text.size() + 1);
-    sorted.write([&](std::string_view piece) { result.append(piece); });
-    text = std::move(result);
-  }
-  return sorted.counts();
 }
 
 namespace {
@@ -346,6 +351,7 @@ struct DistinctLines::State {
   std::size_t emptyFrontKeyless = npos;
   std::size_t lines = 0;
   SortCounts counts;
+  std::vector<const Entry*> order;  // the kept lines in order, once finished
 
   std::string_view key(const Entry& entry) const {
     return std::string_view(store).substr(entry.keyAt, entry.keyLength);
@@ -399,8 +405,8 @@ void DistinctLines::add(std::string_view segment, int kind, std::string_view key
   }
 }
 
-SortCounts DistinctLines::finish(std::string& text, std::vector<ElementCount>& report) {
-  const State& st = *state_;
+SortCounts DistinctLines::finish(std::vector<ElementCount>& report) {
+  State& st = *state_;
   // The distinct keys in order; each line without an element goes right
   // behind the greatest key placed before it.
   std::vector<std::size_t> byKey(st.keyed.size());
@@ -410,7 +416,7 @@ SortCounts DistinctLines::finish(std::string& text, std::vector<ElementCount>& r
   });
   std::vector<std::size_t> rank(st.keyed.size());
   for (std::size_t p = 0; p < byKey.size(); ++p) rank[byKey[p]] = p;
-  std::vector<const Entry*> order;
+  std::vector<const Entry*>& order = st.order;
   order.reserve(st.keyed.size() + st.keyless.size() + 1);
   if (st.front) order.push_back(&*st.front);
   std::size_t next = 0;
@@ -430,30 +436,21 @@ SortCounts DistinctLines::finish(std::string& text, std::vector<ElementCount>& r
   report.clear();
   report.reserve(byCount.size());
   for (const Entry* entry : byCount) report.push_back({std::string(st.key(*entry)), entry->count});
-
-  // The segments in order. When the first line moves, it gets a LF in
-  // front and the new first segment loses its own.
-  if (!order.empty()) {
-    text.clear();
-    for (std::size_t n = 0; n < order.size(); ++n) {
-      std::string_view segment =
-          std::string_view(st.store).substr(order[n]->start, order[n]->length);
-      if (n == 0 && order[n]->line != 0) segment.remove_prefix(1);
-      if (n != 0 && order[n]->line == 0) text.push_back('\n');
-      text.append(segment);
-    }
-  }
   return st.counts;
 }
 
-SortCounts sortDistinct(std::string& text, const Rule& rule, const Progress& progress,
-                        std::vector<ElementCount>& report) {
-  DistinctLines lines;
-  const std::string_view in = text;
-  walkLineKeys(in, rule, progress, [&](std::size_t s, std::size_t e, const LineKey& key) {
-    lines.add(in.substr(s, e - s), static_cast<int>(key.kind), in.substr(key.keyAt, key.keyLength));
-  });
-  return lines.finish(text, report);
+// The segments in order. When the first line moves, it gets a LF in front
+// and the new first segment loses its own.
+void DistinctLines::write(const TextSink& out) const {
+  const State& st = *state_;
+  const std::vector<const Entry*>& order = st.order;
+  Gatherer gathered(out);
+  for (std::size_t n = 0; n < order.size(); ++n) {
+    std::string_view segment = std::string_view(st.store).substr(order[n]->start, order[n]->length);
+    if (n == 0 && order[n]->line != 0) segment.remove_prefix(1);
+    if (n != 0 && order[n]->line == 0) gathered.lineBreak();
+    gathered.add(segment);
+  }
 }
 
 StreamSortDistinct::StreamSortDistinct(const Rule& rule, std::size_t window)
@@ -463,10 +460,12 @@ void StreamSortDistinct::append(std::string_view text) {
   if (window_.append(text)) walk(false);
 }
 
-SortCounts StreamSortDistinct::finish(std::string& text, std::vector<ElementCount>& report) {
+SortCounts StreamSortDistinct::finish(std::vector<ElementCount>& report) {
   walk(true);
-  return lines_.finish(text, report);
+  return lines_.finish(report);
 }
+
+void StreamSortDistinct::write(const TextSink& out) const { lines_.write(out); }
 
 // The line walk on the window, which starts at a line start. Unless final,
 // it stops at a line whose markers and key the window may not hold whole.

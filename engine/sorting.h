@@ -13,8 +13,9 @@
 //    most the greatest key placed before it, and before all others;
 //  - a keyed line with an empty key goes to the very front.
 //
-//   std::string text = "q\ny[b]\nz[a]\nw";
-//   sortByElement(text, rule /* "[", "]", 1, 1 */, {});  // "q\nz[a]\ny[b]\nw", {2, 2}
+//   const std::string text = "q\ny[b]\nz[a]\nw";
+//   SortedLines sorted = sortLinesByElement(text, rule /* "[", "]", 1, 1 */, {});
+//   sorted.write(sink);  // "q\nz[a]\ny[b]\nw" in pieces; sorted.counts() == {2, 2}
 #pragma once
 
 #include <cstdint>
@@ -30,6 +31,9 @@
 
 namespace strovel {
 
+// Where a sort hands its result, piece by piece.
+using TextSink = std::function<void(std::string_view piece)>;
+
 struct SortCounts {
   std::uint64_t first = 0;  // SortByElement: lines sorted; SortDistinct: keyed lines kept
   std::uint64_t second =
@@ -43,10 +47,8 @@ struct ElementCount {
   bool operator==(const ElementCount&) const = default;
 };
 
-SortCounts sortByElement(std::string& text, const Rule& rule, const Progress& progress);
-
-// SortByElement's new order of the lines, before a text is put together
-// from it: the result of a last rule is written out straight from it.
+// SortByElement's new order of the lines over a text it does not own: the
+// result is written out straight from it.
 class SortedLines {
  public:
   SortedLines(std::string_view text, std::vector<std::size_t> starts,
@@ -55,7 +57,7 @@ class SortedLines {
   const SortCounts& counts() const { return counts_; }
   bool empty() const { return order_.empty(); }
   // The sorted text, piece by piece.
-  void write(const std::function<void(std::string_view)>& out) const;
+  void write(const TextSink& out) const;
 
  private:
   std::string_view text_;
@@ -64,14 +66,8 @@ class SortedLines {
   SortCounts counts_;
 };
 
-// The order sortByElement gives, over a text that must outlive the result.
+// SortByElement's order, over a text that must outlive the result.
 SortedLines sortLinesByElement(std::string_view text, const Rule& rule, const Progress& progress);
-
-// Like sortByElement, but keeps only the first line of each key. `report`
-// receives every kept entry with how often its key occurred, highest count
-// first, equal counts in reverse list order.
-SortCounts sortDistinct(std::string& text, const Rule& rule, const Progress& progress,
-                        std::vector<ElementCount>& report);
 
 // The distinct lines as SortDistinct keeps them, gathered line by line
 // (copies of the lines that stay: a first line of a key, or a line without
@@ -84,21 +80,28 @@ class DistinctLines {
   ~DistinctLines();
   // The next line: its segment, and its key (the kind tells whether it has one).
   void add(std::string_view segment, int kind, std::string_view key);
-  // The kept lines in order, with the counts and the report.
-  SortCounts finish(std::string& text, std::vector<ElementCount>& report);
+  // Puts the kept lines in order; the counts and the report.
+  SortCounts finish(std::vector<ElementCount>& report);
+  // The kept lines in order (after finish()), piece by piece.
+  void write(const TextSink& out) const;
 
  private:
   struct State;
   std::unique_ptr<State> state_;
 };
 
-// SortDistinct on a text that arrives in pieces: a line is decided once the
-// text reaches the next line break but one with room for the markers.
+// SortDistinct: like SortByElement, but keeps only the first line of each
+// key; `report` receives every kept entry with how often its key occurred,
+// highest count first, equal counts in reverse list order. The text
+// arrives in pieces: a line is decided once the text reaches the next line
+// break but one with room for the markers.
 class StreamSortDistinct {
  public:
   explicit StreamSortDistinct(const Rule& rule, std::size_t window = 1 << 20);
   void append(std::string_view text);
-  SortCounts finish(std::string& text, std::vector<ElementCount>& report);
+  // Decides the rest; the counts and the report. Then write() gives the text.
+  SortCounts finish(std::vector<ElementCount>& report);
+  void write(const TextSink& out) const;
 
  private:
   void walk(bool final);

@@ -1,17 +1,22 @@
-// The process's real file system. Reading takes the whole file in one
-// buffer. Writing goes to a temporary file beside the target that is
-// renamed over it (flushed to disk first when it replaces a file), so a
-// failure at any point leaves the old file (or an input named as the
-// output) intact. A symbolic link has the
-// file it points to replaced; a target that is not a regular file (a device,
-// a FIFO) is written in place, since it cannot be renamed over.
+// The process's real file system. A file is read whole into one buffer,
+// or as text in pieces through a small one. Writing goes to a temporary file beside the target that
+// is renamed over it (flushed to disk first when it replaces a file), so a failure at any point
+// leaves the old file (or an input named as the output) intact; the temporary file has no name
+// until then where the file system allows, so not even a killed process leaves it behind. A
+// symbolic link has the file it points to replaced; a target that is not a regular file (a device,
+// a FIFO) is written in place, since it cannot be renamed over. A spool is
+// an unnamed temporary file; its bytes join a result by copy_file_range,
+// which lets the kernel copy (or share) them without passing them through
+// the process.
 #include "platform/file_system.h"
 
 #include <fcntl.h>
 #include <limits.h>
+#include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <filesystem>
@@ -63,22 +68,105 @@ std::string followDanglingLinks(std::string path) {
   return path;
 }
 
-// Writes straight into a device or FIFO; commit() only reports the outcome.
-class InPlaceFile : public OutputFile {
+// An output written through a file descriptor; a failed write sticks.
+class FdOutput : public OutputFile {
  public:
-  explicit InPlaceFile(int fd) : fd_(fd) {}
-  ~InPlaceFile() override {
+  explicit FdOutput(int fd) : fd_(fd) {}
+  ~FdOutput() override {
     if (fd_ >= 0) ::close(fd_);
   }
   bool write(std::string_view bytes) override { return ok_ = ok_ && writeAll(fd_, bytes); }
+  int fd() const { return fd_; }
+  bool ok() const { return ok_; }
+  bool fail() { return ok_ = false; }
+
+ protected:
+  int fd_;
+  bool ok_ = true;
+};
+
+// Writes straight into a device or FIFO; commit() only reports the outcome.
+class InPlaceFile : public FdOutput {
+ public:
+  using FdOutput::FdOutput;
   bool commit() override {
     const bool closed = ::close(fd_) == 0;
     fd_ = -1;
     return ok_ && closed;
   }
+};
+
+// A spool in memory: the default of file systems that keep no files of
+// their own (the tests' fake), and the last resort of the disk.
+class MemorySpool : public Spool {
+ public:
+  bool write(std::string_view bytes) override {
+    bytes_.append(bytes);
+    return true;
+  }
+  bool copyTo(OutputFile& out) override { return out.write(bytes_); }
+
+ private:
+  std::string bytes_;
+};
+
+// An unnamed temporary file in `folder` (an O_TMPFILE one, or a named one
+// removed at once where the file system has no O_TMPFILE), or -1.
+int openUnnamed(const std::string& folder) {
+  int fd = ::open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+  if (fd >= 0) return fd;
+  std::string name = folder + "/.kestrune-spool.XXXXXX";
+  fd = ::mkostemp(name.data(), O_CLOEXEC);
+  if (fd >= 0) ::unlink(name.c_str());
+  return fd;
+}
+
+// A spool on disk; the file goes when its descriptor is closed.
+class DiskSpool : public Spool {
+ public:
+  explicit DiskSpool(int fd) : fd_(fd) {}
+  ~DiskSpool() override { ::close(fd_); }
+  bool write(std::string_view bytes) override {
+    ok_ = ok_ && writeAll(fd_, bytes);
+    if (ok_) size_ += static_cast<off_t>(bytes.size());
+    return ok_;
+  }
+  bool copyTo(OutputFile& out) override {
+    if (!ok_) return false;
+    off_t from = 0;
+    // The kernel copies between two files; a pair it cannot copy between
+    // (other file systems on old kernels, a pipe, a device) goes through
+    // a buffer instead.
+    if (FdOutput* file = dynamic_cast<FdOutput*>(&out); file && file->ok()) {
+      while (from < size_) {
+        const ssize_t n = ::copy_file_range(fd_, &from, file->fd(), nullptr,
+                                            static_cast<std::size_t>(size_ - from), 0);
+        if (n > 0) continue;
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0 && (errno == EXDEV || errno == ENOSYS || errno == EINVAL || errno == EOPNOTSUPP ||
+                      errno == EBADF || errno == EPERM || errno == ETXTBSY))
+          break;
+        return file->fail();  // a real failure (no space, I/O error), or a spool cut short
+      }
+    }
+    constexpr std::size_t kBuffer = 1 << 20;
+    std::unique_ptr<char[]> buffer;
+    while (from < size_) {
+      if (!buffer) buffer.reset(new char[kBuffer]);
+      const ssize_t n =
+          ::pread(fd_, buffer.get(),
+                  std::min<std::size_t>(kBuffer, static_cast<std::size_t>(size_ - from)), from);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0 || !out.write(std::string_view(buffer.get(), static_cast<std::size_t>(n))))
+        return false;
+      from += n;
+    }
+    return true;
+  }
 
  private:
   int fd_;
+  off_t size_ = 0;
   bool ok_ = true;
 };
 
@@ -111,6 +199,7 @@ class ChunkedTextSource : public TextSource {
   double done() const override {
     return size_ == 0 ? 0 : static_cast<double>(read_) / static_cast<double>(size_);
   }
+  std::uint64_t expectedSize() const override { return size_; }
 
  private:
   static constexpr std::size_t kPiece = 128 * 1024;
@@ -123,11 +212,52 @@ class ChunkedTextSource : public TextSource {
   bool failed_ = false;
 };
 
-// A temporary file that replaces `target` on commit().
-class ReplacingFile : public OutputFile {
+// A name for a temporary file of `target` in its folder: ".NAME.XXXXXX",
+// with XXXXXX replaced by random characters when `random` is set (for
+// mkostemp otherwise); ".kestrune.XXXXXX" when the name would be too long.
+std::string temporaryName(const std::string& target, bool random) {
+  const std::size_t slash = target.rfind('/');
+  const std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
+  std::string temp = folderOf(target) + "/." + name + ".XXXXXX";
+  if (name.size() + 8 > NAME_MAX) temp = folderOf(target) + "/.kestrune.XXXXXX";
+  if (random) {
+    static const char letters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    unsigned char bytes[6] = {};
+    if (::getrandom(bytes, sizeof bytes, 0) != static_cast<ssize_t>(sizeof bytes)) {
+      for (unsigned char& b : bytes) b = static_cast<unsigned char>(std::rand());
+    }
+    for (std::size_t k = 0; k < 6; ++k) temp[temp.size() - 6 + k] = letters[bytes[k] % 62];
+  }
+  return temp;
+}
+
+// Gives the unnamed file open as fd the name `path`, which must not exist:
+// straight from the descriptor where the process may (CAP_DAC_READ_SEARCH),
+// else through its /proc entry. errno is EEXIST when the name is taken.
+bool linkUnnamed(int fd, const std::string& path) {
+  if (::linkat(fd, "", AT_FDCWD, path.c_str(), AT_EMPTY_PATH) == 0) return true;
+  if (errno == EEXIST) return false;
+  const std::string proc = "/proc/self/fd/" + std::to_string(fd);
+  return ::linkat(AT_FDCWD, proc.c_str(), AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW) == 0;
+}
+
+// Whether an unnamed file can be given a name later.
+bool canLinkUnnamed() {
+  static const bool can = ::geteuid() == 0 || ::access("/proc/self/fd", X_OK) == 0;
+  return can;
+}
+
+// A file that replaces `target` on commit(). Where the folder's file system
+// allows, it is unnamed (O_TMPFILE) until then, so a process killed at any
+// moment leaves nothing behind: commit() gives a new target its name
+// directly, and replaces an existing one through a fresh random name that
+// is renamed over it at once. Elsewhere it is a named temporary file,
+// removed on every failure.
+class ReplacingFile : public FdOutput {
  public:
+  // `temp` is the temporary name, or empty for an unnamed file.
   ReplacingFile(int fd, std::string temp, std::string target, mode_t mode, const struct stat* old)
-      : fd_(fd), temp_(std::move(temp)), target_(std::move(target)), mode_(mode) {
+      : FdOutput(fd), temp_(std::move(temp)), target_(std::move(target)), mode_(mode) {
     if (old) {
       owner_ = old->st_uid;
       group_ = old->st_gid;
@@ -135,10 +265,8 @@ class ReplacingFile : public OutputFile {
     }
   }
   ~ReplacingFile() override {
-    if (fd_ >= 0) ::close(fd_);
-    if (!committed_) ::unlink(temp_.c_str());
+    if (!committed_ && !temp_.empty()) ::unlink(temp_.c_str());
   }
-  bool write(std::string_view bytes) override { return ok_ = ok_ && writeAll(fd_, bytes); }
   bool commit() override {
     if (!ok_) return false;
     ::fchmod(fd_, mode_);
@@ -147,16 +275,45 @@ class ReplacingFile : public OutputFile {
     // rename, so not even a power failure can leave the old file lost and
     // the new one incomplete. A new file has nothing to lose and is left to
     // the system's writeback, as other tools leave theirs.
-    const bool synced = !keepOwner_ || ::fsync(fd_) == 0;
+    if (keepOwner_ && ::fsync(fd_) != 0) return false;
+    if (temp_.empty()) {
+      if (!keepOwner_ && linkUnnamed(fd_, target_)) return closeNamed();
+      if (!linkFresh()) return false;
+    }
     const bool closed = ::close(fd_) == 0;
     fd_ = -1;
-    if (!synced || !closed || ::rename(temp_.c_str(), target_.c_str()) != 0) return false;
+    if (!closed || ::rename(temp_.c_str(), target_.c_str()) != 0) return false;
     committed_ = true;
     if (keepOwner_) syncFolder();
     return true;
   }
 
  private:
+  // Names the unnamed file with a fresh random temporary name.
+  bool linkFresh() {
+    for (int attempt = 0; attempt < 100; ++attempt) {
+      std::string name = temporaryName(target_, true);
+      if (linkUnnamed(fd_, name)) {
+        temp_ = std::move(name);
+        return true;
+      }
+      if (errno != EEXIST) return false;
+    }
+    return false;
+  }
+
+  // The new file has its name; a failed close still fails the write.
+  bool closeNamed() {
+    const bool closed = ::close(fd_) == 0;
+    fd_ = -1;
+    if (!closed) {
+      ::unlink(target_.c_str());
+      return false;
+    }
+    committed_ = true;
+    return true;
+  }
+
   void syncFolder() const {
     const int dir = ::open(folderOf(target_).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dir < 0) return;
@@ -164,14 +321,12 @@ class ReplacingFile : public OutputFile {
     ::close(dir);
   }
 
-  int fd_;
   std::string temp_;
   std::string target_;
   mode_t mode_;
   uid_t owner_ = 0;
   gid_t group_ = 0;
   bool keepOwner_ = false;  // there is an old file: keep its owner, sync before replacing it
-  bool ok_ = true;
   bool committed_ = false;
 };
 
@@ -183,16 +338,6 @@ class DiskFileSystem : public FileSystem {
     std::optional<std::string> bytes = readOpen(fd);
     ::close(fd);
     return bytes;
-  }
-
-  // Reads through a small buffer that stays in the cache and converts each
-  // piece into the text as it comes.
-  std::optional<std::string> readText(const std::string& path) override {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return std::nullopt;
-    std::optional<std::string> text = readTextOpen(fd);
-    ::close(fd);
-    return text;
   }
 
   std::unique_ptr<TextSource> openText(const std::string& path) override {
@@ -222,6 +367,30 @@ class DiskFileSystem : public FileSystem {
     }
     if (errno != ENOENT) return nullptr;
     return openTemporary(followDanglingLinks(path), 0666 & ~processUmask(), nullptr);
+  }
+
+  // Beside the file the target names; for a target that is no regular file
+  // (a device, a FIFO), or a folder that takes no file, in the system's
+  // temporary folder; failing that, in memory.
+  std::unique_ptr<Spool> createSpool(const std::string& path) override {
+    std::string folder;
+    struct stat st;
+    if (::stat(path.c_str(), &st) == 0) {
+      if (S_ISREG(st.st_mode)) {
+        if (char* real = ::realpath(path.c_str(), nullptr)) {
+          folder = folderOf(real);
+          std::free(real);
+        }
+      }
+    } else if (!path.empty()) {
+      folder = folderOf(followDanglingLinks(path));
+    }
+    const char* tmp = std::getenv("TMPDIR");
+    for (const std::string& at : {folder, std::string(tmp && *tmp ? tmp : "/tmp")}) {
+      if (at.empty()) continue;
+      if (const int fd = openUnnamed(at); fd >= 0) return std::make_unique<DiskSpool>(fd);
+    }
+    return std::make_unique<MemorySpool>();
   }
 
   bool canRead(const std::string& path) override {
@@ -265,24 +434,6 @@ class DiskFileSystem : public FileSystem {
     return bytes;
   }
 
-  static std::optional<std::string> readTextOpen(int fd) {
-    struct stat st;
-    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) return std::nullopt;
-    TextModeReader reader(S_ISREG(st.st_mode) ? static_cast<std::size_t>(st.st_size) : 1 << 16);
-    constexpr std::size_t kPiece = 128 * 1024;
-    const std::unique_ptr<char[]> piece(new char[kPiece]);
-    for (;;) {
-      const ssize_t n = ::read(fd, piece.get(), kPiece);
-      if (n < 0) {
-        if (errno == EINTR) continue;
-        return std::nullopt;
-      }
-      if (n == 0 || !reader.append(std::string_view(piece.get(), static_cast<std::size_t>(n))))
-        break;
-    }
-    return reader.take();
-  }
-
   static std::unique_ptr<OutputFile> openInPlace(const std::string& path) {
     const int fd = ::open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
     if (fd < 0) return nullptr;
@@ -291,14 +442,12 @@ class DiskFileSystem : public FileSystem {
 
   static std::unique_ptr<OutputFile> openTemporary(const std::string& target, mode_t mode,
                                                    const struct stat* old) {
-    const std::size_t slash = target.rfind('/');
-    const std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
-    std::string temp = folderOf(target) + "/." + name + ".XXXXXX";
-    int fd = ::mkostemp(temp.data(), O_CLOEXEC);
-    if (fd < 0 && errno == ENAMETOOLONG) {
-      temp = folderOf(target) + "/.kestrune.XXXXXX";
-      fd = ::mkostemp(temp.data(), O_CLOEXEC);
+    if (canLinkUnnamed()) {
+      const int fd = ::open(folderOf(target).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+      if (fd >= 0) return std::make_unique<ReplacingFile>(fd, std::string(), target, mode, old);
     }
+    std::string temp = temporaryName(target, false);
+    const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
     if (fd < 0) return nullptr;
     return std::make_unique<ReplacingFile>(fd, std::move(temp), target, mode, old);
   }
@@ -320,6 +469,7 @@ class WholeTextSource : public TextSource {
   }
   bool failed() const override { return false; }
   double done() const override { return given_ ? 1 : 0; }
+  std::uint64_t expectedSize() const override { return text_.size(); }
 
  private:
   std::string text_;
@@ -327,6 +477,10 @@ class WholeTextSource : public TextSource {
 };
 
 }  // namespace
+
+std::unique_ptr<Spool> FileSystem::createSpool(const std::string&) {
+  return std::make_unique<MemorySpool>();
+}
 
 std::unique_ptr<TextSource> FileSystem::openText(const std::string& path) {
   std::optional<std::string> text = readText(path);

@@ -6,8 +6,17 @@
 //   std::optional<std::string> bytes = fs.readFile("in.txt");
 //   std::unique_ptr<OutputFile> out = fs.createFile("res_1.txt");
 //   if (out && out->write("text") && out->commit()) { /* replaced */ }
+//
+// A file whose head is known only once its tail is written spools the tail:
+//
+//   std::unique_ptr<Spool> tail = fs.createSpool("res_1.txt");
+//   tail->write("body");                      // as much as there is
+//   out = fs.createFile("res_1.txt");
+//   out->write("head");
+//   tail->copyTo(*out) && out->commit();       // "headbody"
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -15,16 +24,31 @@
 
 namespace strovel {
 
+// Where bytes go, in order.
+class ByteSink {
+ public:
+  virtual ~ByteSink() = default;
+  virtual bool write(std::string_view bytes) = 0;
+};
+
 // One file being written. Until commit() succeeds the target is untouched
 // (for regular files); destroying an uncommitted OutputFile discards what
 // was written.
-class OutputFile {
+class OutputFile : public ByteSink {
  public:
-  virtual ~OutputFile() = default;
-  virtual bool write(std::string_view bytes) = 0;
   // Flushes and puts the new content in place of the target. False when
   // anything failed; the old target then stays as it was.
   virtual bool commit() = 0;
+};
+
+// Bytes put aside to be written out later, in order. They take no memory
+// on disk: they wait in an unnamed temporary file that disappears with the
+// Spool, whatever ends the process.
+class Spool : public ByteSink {
+ public:
+  // Appends everything written so far to `out`; false when a read or a
+  // write failed.
+  virtual bool copyTo(OutputFile& out) = 0;
 };
 
 // A file read as text piece by piece (see text_mode.h for the conversion).
@@ -37,6 +61,9 @@ class TextSource {
   virtual bool failed() const = 0;
   // How far the reading has got, as a share of the file from 0 to 1.
   virtual double done() const = 0;
+  // About how much text will come (the file's size when it has one), or 0
+  // when that is not known: room to plan for, not a promise.
+  virtual std::uint64_t expectedSize() const { return 0; }
 };
 
 class FileSystem {
@@ -53,6 +80,10 @@ class FileSystem {
   // Starts replacing (or creating) the file; nullptr when it cannot be
   // created (no such folder, no permission, the target is read-only).
   virtual std::unique_ptr<OutputFile> createFile(const std::string& path) = 0;
+  // A spool for the tail of the file `path` will name, beside it where the
+  // folder allows (so the copy stays on one file system). Never nullptr;
+  // this default holds the bytes in memory.
+  virtual std::unique_ptr<Spool> createSpool(const std::string& path);
   // True when the file exists and can be opened for reading.
   virtual bool canRead(const std::string& path) = 0;
   // The path made absolute against the current folder and normalised

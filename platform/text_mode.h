@@ -40,12 +40,12 @@ class TextModeReader {
   bool ended_ = false;
 };
 
-// Writes text to an OutputFile in text mode, in bounded chunks so that a
+// Writes text to a file (or a spool) in text mode, in bounded chunks so that a
 // large text is never copied whole. A failed write sticks: ok() stays
 // false, and nothing is written after it.
 class TextModeWriter {
  public:
-  explicit TextModeWriter(OutputFile& out) : out_(out) {}
+  explicit TextModeWriter(ByteSink& out) : out_(out) {}
   ~TextModeWriter() { flush(); }
   void write(std::string_view text);
   // Hands buffered bytes to the file; returns ok().
@@ -57,7 +57,7 @@ class TextModeWriter {
   static constexpr std::size_t kSlack = 16;  // expansion stores whole 16-byte blocks
   void reserve(std::size_t size);
 
-  OutputFile& out_;
+  ByteSink& out_;
   std::unique_ptr<char[]> buffer_;  // capacity_ bytes, used_ of them filled
   std::size_t capacity_ = 0;
   std::size_t used_ = 0;

@@ -4,9 +4,7 @@
 // for a marker starts one byte in, keys run on past the element).
 #include <gtest/gtest.h>
 
-#include "engine/line_filters.h"
-#include "engine/replace_between.h"
-#include "engine/sorting.h"
+#include "whole_text.h"
 
 namespace strovel {
 namespace {
@@ -32,25 +30,10 @@ testing::internal::ParamGenerator<Case> forAction(std::int32_t action, std::vect
   return testing::ValuesIn(cases);
 }
 
-std::uint64_t apply(std::string& text, const Rule& rule) {
-  switch (rule.ActionType) {
-    case Replace:
-      return replaceText(text, rule);
-    case KeepLinesWith:
-      return keepLinesWith(text, rule, {});
-    case DeleteLinesWith:
-      return deleteLinesWith(text, rule, {});
-    case ReplaceBetween:
-      return replaceBetween(text, rule, {});
-    default:
-      return replaceBetweenInFile(text, rule);
-  }
-}
-
 class ActionCase : public testing::TestWithParam<Case> {};
 TEST_P(ActionCase, GivesTextAndCount) {
   std::string text = GetParam().text;
-  EXPECT_EQ(apply(text, GetParam().rule), GetParam().count);
+  EXPECT_EQ(whole::applyRule(text, GetParam().rule), GetParam().count);
   EXPECT_EQ(text, GetParam().expected);
 }
 
@@ -94,7 +77,7 @@ TEST(KeepLinesWith, SkipAheadIsNotTakenPastTheOccurrence) {
   ASSERT_EQ(text.find('Z'), 5150u);
   ASSERT_EQ(text.find('\n', 4001), 5300u);
   const std::string line = text.substr(4000, 1300);
-  EXPECT_EQ(keepLinesWith(text, rule("Z", ""), {}), 1u);
+  EXPECT_EQ(whole::withAction(text, rule("Z", ""), KeepLinesWith), 1u);
   EXPECT_EQ(text, line);
 }
 
@@ -104,7 +87,7 @@ TEST(KeepLinesWith, SkipAheadDropsTheLinesItPassesOver) {
   std::string text;
   for (int i = 0; i < 2000; ++i) text += std::string(9, 'a') + "\n";
   text += "hit";
-  EXPECT_EQ(keepLinesWith(text, rule("hit", ""), {}), 1u);
+  EXPECT_EQ(whole::withAction(text, rule("hit", ""), KeepLinesWith), 1u);
   EXPECT_EQ(text, "\nhit");
 }
 
@@ -186,7 +169,7 @@ void PrintTo(const SortCase& c, std::ostream* os) { *os << c.name; }
 class SortByElementCase : public testing::TestWithParam<SortCase> {};
 TEST_P(SortByElementCase, GivesTextAndCounts) {
   std::string text = GetParam().text;
-  const SortCounts counts = sortByElement(text, GetParam().rule, {});
+  const SortCounts counts = whole::sortByElement(text, GetParam().rule);
   EXPECT_EQ(text, GetParam().expected);
   EXPECT_EQ(counts.first, GetParam().first);
   EXPECT_EQ(counts.second, GetParam().second);
@@ -214,7 +197,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(SortDistinct, KeepsFirstLineOfEachKeyAndReportsCounts) {
   std::string text = "h\na[k]\nb[k]\nc[j]";
   std::vector<ElementCount> report;
-  const SortCounts counts = sortDistinct(text, rule("[", "]"), {}, report);
+  const SortCounts counts = whole::sortDistinct(text, rule("[", "]"), report);
   EXPECT_EQ(text, "h\nc[j]\na[k]");
   EXPECT_EQ(counts.first, 2u);
   EXPECT_EQ(counts.second, 1u);
@@ -225,7 +208,7 @@ TEST(SortDistinct, KeepsFirstLineOfEachKeyAndReportsCounts) {
 TEST(SortDistinct, EqualCountsReportLaterEntriesFirst) {
   std::string text = "h\nx[b]\ny[a]\nz[b]\nw[a]";
   std::vector<ElementCount> report;
-  sortDistinct(text, rule("[", "]"), {}, report);
+  whole::sortDistinct(text, rule("[", "]"), report);
   EXPECT_EQ(text, "h\ny[a]\nx[b]");
   const std::vector<ElementCount> expected = {{"b]", 2}, {"a]", 2}, {"", 1}};
   EXPECT_EQ(report, expected);
@@ -234,7 +217,7 @@ TEST(SortDistinct, EqualCountsReportLaterEntriesFirst) {
 TEST(SortDistinct, EmptyTextGivesEmptyReport) {
   std::string text;
   std::vector<ElementCount> report{{"stale", 1}};
-  const SortCounts counts = sortDistinct(text, rule("[", "]"), {}, report);
+  const SortCounts counts = whole::sortDistinct(text, rule("[", "]"), report);
   EXPECT_EQ(counts.first + counts.second, 0u);
   EXPECT_TRUE(report.empty());
 }

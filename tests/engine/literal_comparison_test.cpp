@@ -11,6 +11,7 @@
 #include "engine/replace_between.h"
 #include "engine/sorting.h"
 #include "literal_actions.h"
+#include "whole_text.h"
 
 namespace strovel {
 namespace {
@@ -87,13 +88,16 @@ using CountingAction = std::function<std::uint64_t(std::string&, const Rule&)>;
 
 TEST(LiteralComparison, CountingActionsMatchLiteralVersions) {
   const std::vector<std::pair<CountingAction, CountingAction>> actions = {
-      {replaceText, literal::replace},
-      {[](std::string& t, const Rule& r) { return keepLinesWith(t, r, {}); }, literal::keepLines},
-      {[](std::string& t, const Rule& r) { return deleteLinesWith(t, r, {}); },
+      {[](std::string& t, const Rule& r) { return whole::withAction(t, r, Replace); },
+       literal::replace},
+      {[](std::string& t, const Rule& r) { return whole::withAction(t, r, KeepLinesWith); },
+       literal::keepLines},
+      {[](std::string& t, const Rule& r) { return whole::withAction(t, r, DeleteLinesWith); },
        literal::deleteLines},
-      {[](std::string& t, const Rule& r) { return replaceBetween(t, r, {}); },
+      {[](std::string& t, const Rule& r) { return whole::withAction(t, r, ReplaceBetween); },
        literal::replaceBetween},
-      {replaceBetweenInFile, literal::replaceBetweenInFile},
+      {[](std::string& t, const Rule& r) { return whole::withAction(t, r, ReplaceBetweenInFile); },
+       literal::replaceBetweenInFile},
   };
   RandomCases random(1);
   for (int i = 0; i < kCases; ++i) {
@@ -149,7 +153,8 @@ TEST(LiteralComparison, StreamingActionsMatchLiteralVersions) {
     feed(distinct);
     std::string sorted;
     std::vector<ElementCount> report;
-    const SortCounts counts = distinct.finish(sorted, report);
+    const SortCounts counts = distinct.finish(report);
+    distinct.write([&](std::string_view piece) { sorted += piece; });
     ASSERT_EQ(sorted, expected) << describe(input, rule) << " distinct";
     ASSERT_EQ(counts.first, expectedDistinct.first) << describe(input, rule);
     ASSERT_EQ(counts.second, expectedDistinct.second) << describe(input, rule);
@@ -167,7 +172,7 @@ TEST(LiteralComparison, SortsMatchOneByOnePlacing) {
     const std::string input = i % 2 ? random.text(60) : random.sparseText(300);
     const Rule rule = random.rule(SortByElement);
     std::string fast = input, slow = input;
-    const SortCounts counts = sortByElement(fast, rule, {});
+    const SortCounts counts = whole::sortByElement(fast, rule);
     const auto expected = literal::sortByElement(slow, rule);
     ASSERT_EQ(fast, slow) << describe(input, rule);
     ASSERT_EQ(counts.first, expected.first) << describe(input, rule);
@@ -176,7 +181,7 @@ TEST(LiteralComparison, SortsMatchOneByOnePlacing) {
     fast = slow = input;
     std::vector<ElementCount> report;
     std::vector<std::pair<std::string, std::uint64_t>> expectedReport;
-    const SortCounts distinct = sortDistinct(fast, rule, {}, report);
+    const SortCounts distinct = whole::sortDistinct(fast, rule, report);
     const auto expectedDistinct = literal::sortDistinct(slow, rule, expectedReport);
     ASSERT_EQ(fast, slow) << describe(input, rule);
     ASSERT_EQ(distinct.first, expectedDistinct.first) << describe(input, rule);
@@ -212,13 +217,13 @@ TEST(LiteralComparison, SortsMatchOnManyEqualKeys) {
     }
     Rule rule{"[", "", "]", SortByElement, 1, 1};
     std::string fast = input, slow = input;
-    sortByElement(fast, rule, {});
+    whole::sortByElement(fast, rule);
     literal::sortByElement(slow, rule);
     ASSERT_EQ(fast, slow) << ::testing::PrintToString(input);
     std::vector<ElementCount> report;
     std::vector<std::pair<std::string, std::uint64_t>> expected;
     fast = slow = input;
-    sortDistinct(fast, rule, {}, report);
+    whole::sortDistinct(fast, rule, report);
     literal::sortDistinct(slow, rule, expected);
     ASSERT_EQ(fast, slow) << ::testing::PrintToString(input);
   }
@@ -247,13 +252,13 @@ TEST(LiteralComparison, SortsMatchOnLongKeysAndManyLines) {
     }
     const Rule rule{"<", "", ">", SortByElement, 1, 1};
     std::string fast = input, slow = input;
-    const SortCounts counts = sortByElement(fast, rule, {});
+    const SortCounts counts = whole::sortByElement(fast, rule);
     ASSERT_EQ(counts.first, literal::sortByElement(slow, rule).first);
     ASSERT_EQ(fast, slow) << ::testing::PrintToString(input);
     std::vector<ElementCount> report;
     std::vector<std::pair<std::string, std::uint64_t>> expected;
     fast = slow = input;
-    sortDistinct(fast, rule, {}, report);
+    whole::sortDistinct(fast, rule, report);
     literal::sortDistinct(slow, rule, expected);
     ASSERT_EQ(fast, slow) << ::testing::PrintToString(input);
     ASSERT_EQ(report.size(), expected.size());

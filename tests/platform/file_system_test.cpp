@@ -18,6 +18,7 @@
 #include <fstream>
 #include <iterator>
 #include <set>
+#include <thread>
 
 #include "platform/text_mode.h"
 
@@ -130,6 +131,11 @@ TEST_F(DiskFileSystemTest, ReplacesAtomicallyWithNewOrKeptMode) {
   std::unique_ptr<OutputFile> out = disk_.createFile(path("file.bin"));
   ASSERT_TRUE(out && out->write("ne") && out->write("w"));
   EXPECT_TRUE(disk_.readFile("file.bin") == bytes);
+  // Where the file system has unnamed files, the new content has no name yet.
+  if (const int probe = ::open(dir_.c_str(), O_TMPFILE | O_WRONLY, 0600); probe >= 0) {
+    ::close(probe);
+    EXPECT_EQ(names(), (Names{"file.bin", "made"}));
+  }
   ASSERT_TRUE(out->commit());
   EXPECT_EQ(fileBytes(path("file.bin")), "new");
   EXPECT_EQ(modeOf(path("file.bin")), 0604u);
@@ -206,6 +212,42 @@ TEST_F(DiskFileSystemTest, FifoIsWrittenInPlace) {
   EXPECT_TRUE(out && !out->write("no reader") && !out->commit());  // both report the failure
   std::signal(SIGPIPE, oldHandler);
   EXPECT_EQ(modeOf(fifo, false), mode_t{S_IFIFO});
+}
+
+// A spool holds its bytes in a file without a name beside the target and
+// joins them to a result behind its head: into a regular file (which the
+// kernel copies) and into a FIFO (which goes through a buffer).
+TEST_F(DiskFileSystemTest, SpoolJoinsResultsWithoutLeavingNames) {
+  const std::string tail = "\0tail\r\n"s + manyBytes(3 * (std::size_t{1} << 20) + 11);
+  ASSERT_EQ(::mkfifo(path("fifo").c_str(), 0600), 0);
+  for (const std::string& target : {path("result.txt"), path("fifo")}) {
+    const Names before = names();
+    std::unique_ptr<Spool> spool = disk_.createSpool(target);
+    ASSERT_TRUE(spool);
+    for (std::size_t at = 0; at < tail.size(); at += 100000)
+      ASSERT_TRUE(spool->write(std::string_view(tail).substr(at, 100000)));
+    EXPECT_EQ(names(), before);
+    int reader = -1;
+    if (target == path("fifo")) reader = ::open(target.c_str(), O_RDONLY | O_NONBLOCK);
+    // The writer opens first: a reader that finds no writer reads the end.
+    std::unique_ptr<OutputFile> out = disk_.createFile(target);
+    const bool drains = reader >= 0 && out;
+    std::string received;
+    std::thread drain([&] {
+      if (!drains) return;
+      ::fcntl(reader, F_SETFL, 0);  // block from now on, until the writer closes
+      char buffer[65536];
+      for (ssize_t n; (n = ::read(reader, buffer, sizeof buffer)) != 0;)
+        if (n > 0) received.append(buffer, static_cast<std::size_t>(n));
+    });
+    const bool joined = out && out->write("head") && spool->copyTo(*out) && out->commit();
+    out.reset();
+    drain.join();
+    if (reader >= 0) ::close(reader);
+    EXPECT_TRUE(joined) << target;
+    EXPECT_TRUE((reader >= 0 ? received : fileBytes(target)) == "head" + tail) << target;
+  }
+  EXPECT_EQ(names(), (Names{"fifo", "result.txt"}));
 }
 
 TEST_F(DiskFileSystemTest, AbsolutePathIsLexicallyNormal) {

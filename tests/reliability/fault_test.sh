@@ -258,11 +258,20 @@ else
 fi
 
 # --- SIGKILL while writing -------------------------------------------------
-# Waits until a temporary file of an atomic write shows up in the folder
-# (the write has begun), then kills the process.
+# True when process $1 has begun writing in folder $2: a named temporary
+# file of an atomic write shows up there, or the process holds $3 (default
+# 1) unnamed ones (O_TMPFILE: "#INODE (deleted)" in its descriptor table).
+writing_in() {
+  compgen -G "$2/.*.??????" >/dev/null && return 0
+  [ "$(ls -l "/proc/$1/fd" 2>/dev/null | grep -c -- "-> $(realpath "$2")/#[0-9]* (deleted)$")" \
+    -ge "${3:-1}" ]
+}
+
+# Waits until the write has begun (of $4 unnamed files at once, see
+# writing_in), waits $3 seconds more, then kills the process.
 kill_while_writing() {
   local pid=$1 folder=$2 tries=0
-  while ! compgen -G "$folder/.*.??????" >/dev/null && kill -0 "$pid" 2>/dev/null; do
+  while ! writing_in "$pid" "$folder" "${4:-1}" && kill -0 "$pid" 2>/dev/null; do
     sleep 0.005
     tries=$((tries + 1))
     [ $tries -gt 4000 ] && break
@@ -303,7 +312,33 @@ for delay in 0 0.05 0.2; do
   kill_while_writing $! . $delay
   expect_whole same.txt huge.txt huge-expected.txt
 done
-rm -f huge.txt huge-expected.txt same.txt
+
+# A pattern of several rules with statistics: the text waits in a spool
+# beside the result until the end, when the result's temporary file joins
+# it. Neither may outlive a process killed while both are open.
+{ printf 'vers=1\r\n'
+  # Pattern1|Pattern2|action|Pattern3: Replace, KeepLinesWith, SortByElement, ReplaceBetween
+  # (a rule that streams comes last, so the text goes through the spool)
+  for rule in 'alpha|beta|1|' 'more||2|' ' | |5|' 'and| |3|&'; do
+    IFS='|' read -r p1 p2 action p3 <<<"$rule"
+    printf '========\r\n%s\r\n%s\r\n%s\r\n%s\r\n1\r\n1\r\n' "$p1" "$p2" "$action" "$p3"
+    printf '\r\n%.0s' 1 2 3 4 5 6 7 8 9 10
+  done; } >chain.shbl
+cat huge.txt huge.txt huge.txt huge.txt >chain.txt
+run +stat in_file=chain.txt out_file=chain-expected.txt templet=chain.shbl
+expect_status 0
+[ "$(head -c 10 chain-expected.txt | wc -c)" = 10 ] || fail "no result of the chain"
+for delay in 0 0.005 0.02; do
+  begin "SIGKILL during a +stat run of four rules (delay $delay)"
+  cp old.txt r.txt
+  leftovers_before=$leftovers
+  "${CLEAN_ENV[@]}" "$KESTRUNE" +stat in_file=chain.txt out_file=r.txt templet=chain.shbl \
+    2>/dev/null &
+  kill_while_writing $! . $delay 2
+  expect_whole r.txt old.txt chain-expected.txt
+  [ "$leftovers" = "$leftovers_before" ] || fail "temporary files left behind"
+done
+rm -f huge.txt huge-expected.txt same.txt chain.txt chain.shbl chain-expected.txt
 
 "$SAVER" old.shbl 2 1 && "$SAVER" new.shbl 20000 1 || fail "pattern_saver does not save"
 for delay in 0 0.02 0.1; do

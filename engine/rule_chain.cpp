@@ -1,0 +1,236 @@
+// The stages of a rule chain, one per action, and the summary lines they
+// form when they finish.
+#include "engine/rule_chain.h"
+
+#include <algorithm>
+#include <new>
+#include <utility>
+
+#include "engine/line_filters.h"
+#include "engine/replace_between.h"
+#include "engine/sorting.h"
+#include "platform/codepage.h"
+
+namespace strovel {
+
+class RuleChain::Stage {
+ public:
+  virtual ~Stage() = default;
+  virtual void expect(std::uint64_t /*bytes*/) {}
+  virtual void append(std::string_view text) = 0;
+  // Passes the rest on and adds the rule's summary lines.
+  virtual void finish(std::vector<std::string>& lines) = 0;
+};
+
+namespace {
+
+constexpr std::size_t kShownPatternBytes = 60;
+constexpr std::size_t kShownKeyBytes = 990;
+
+// A rule text as a summary line shows it: at most 60 bytes, then "...".
+std::string shown(const std::string& text, bool utf8) {
+  if (text.size() <= kShownPatternBytes) return text;
+  return text.substr(0, cutPrefixLength(text, kShownPatternBytes, utf8)) + "...";
+}
+
+// What every stage knows of its rule and of the run.
+struct StageContext {
+  const Rule& rule;
+  const LanguageSelector& language;
+  NoticeSink& notices;
+  bool utf8;
+  std::size_t* pending;  // the chain's count of rules whose summary lines are still to come
+
+  void formed() const { --*pending; }
+
+  std::string summary(int textId, std::initializer_list<TextArg> args) const {
+    return formatText(localizedString(language, textId), args);
+  }
+  std::string first() const { return shown(rule.Pattern1, utf8); }
+  std::string second() const { return shown(rule.Pattern2, utf8); }
+};
+
+// Replace, the two filters and the two replacing actions: one count each.
+template <typename Action>
+class CountingStage : public RuleChain::Stage {
+ public:
+  CountingStage(StageContext context, Action action)
+      : context_(context), action_(std::move(action)) {}
+  void append(std::string_view text) override { action_.append(text); }
+  void finish(std::vector<std::string>& lines) override {
+    const std::uint64_t count = action_.finish();
+    const StageContext& c = context_;
+    switch (c.rule.ActionType) {
+      case KeepLinesWith:
+        lines.push_back(c.summary(146, {c.first(), count}));
+        break;
+      case DeleteLinesWith:
+        lines.push_back(c.summary(148, {c.first(), count}));
+        break;
+      default:
+        lines.push_back(
+            c.summary(c.rule.ActionType == Replace ? 144 : 150, {c.first(), c.second(), count}));
+    }
+    c.formed();
+  }
+
+ private:
+  StageContext context_;
+  Action action_;
+};
+
+// SortByElement holds the text it receives; at the end it forms its summary
+// line and then passes the lines on in their new order.
+class SortStage : public RuleChain::Stage {
+ public:
+  SortStage(StageContext context, RuleChain::Sink sink)
+      : context_(context), sink_(std::move(sink)) {}
+  // The room is only a hint: without it the text grows as it comes.
+  void expect(std::uint64_t bytes) override {
+    try {
+      if (bytes < text_.max_size()) text_.reserve(static_cast<std::size_t>(bytes));
+    } catch (const std::bad_alloc&) {
+    }
+  }
+  void append(std::string_view text) override { text_.append(text); }
+  void finish(std::vector<std::string>& lines) override {
+    {
+      const SortedLines sorted = sortLinesByElement(text_, context_.rule, {});
+      const SortCounts& counts = sorted.counts();
+      lines.push_back(context_.summary(
+          152, {context_.first(), context_.second(), counts.first, counts.second}));
+      context_.formed();
+      sorted.write(sink_);
+    }
+    std::string().swap(text_);
+  }
+
+ private:
+  StageContext context_;
+  RuleChain::Sink sink_;
+  std::string text_;
+};
+
+// SortDistinct keeps only the lines that stay; at the end it reports every
+// kept element with its count and then passes the lines on in order.
+class DistinctStage : public RuleChain::Stage {
+ public:
+  DistinctStage(StageContext context, RuleChain::Sink sink, std::size_t window)
+      : context_(context), sink_(std::move(sink)), action_(context.rule, window) {}
+  void append(std::string_view text) override { action_.append(text); }
+  void finish(std::vector<std::string>& lines) override {
+    std::vector<ElementCount> report;
+    const SortCounts counts = action_.finish(report);
+    lines.push_back(
+        context_.summary(154, {context_.first(), context_.second(), counts.first, counts.second}));
+    const std::string format = localizedString(context_.language, 156);
+    for (ElementCount& entry : report) {
+      std::erase(entry.key, '\n');
+      entry.key.resize(cutPrefixLength(entry.key, kShownKeyBytes, context_.utf8));
+      lines.push_back(formatText(format, {entry.key, entry.count}));
+    }
+    context_.formed();
+    action_.write(sink_);
+  }
+
+ private:
+  StageContext context_;
+  RuleChain::Sink sink_;
+  StreamSortDistinct action_;
+};
+
+// A rule whose action type is unknown passes the text on unchanged.
+class PassStage : public RuleChain::Stage {
+ public:
+  PassStage(StageContext context, RuleChain::Sink sink)
+      : context_(context), sink_(std::move(sink)) {}
+  void append(std::string_view text) override { sink_(text); }
+  void finish(std::vector<std::string>&) override { context_.notices.notify({158, {}}); }
+
+ private:
+  StageContext context_;
+  RuleChain::Sink sink_;
+};
+
+std::unique_ptr<RuleChain::Stage> makeStage(const StageContext& c, RuleChain::Sink sink,
+                                            std::size_t window) {
+  switch (c.rule.ActionType) {
+    case Replace:
+      return std::make_unique<CountingStage<StreamReplace>>(
+          c, StreamReplace(c.rule, std::move(sink), window));
+    case KeepLinesWith:
+    case DeleteLinesWith:
+      return std::make_unique<CountingStage<StreamFilter>>(
+          c, StreamFilter(c.rule, c.rule.ActionType == KeepLinesWith, std::move(sink), window));
+    case ReplaceBetween:
+      return std::make_unique<CountingStage<StreamReplaceBetween>>(
+          c, StreamReplaceBetween(c.rule, std::move(sink), window));
+    case ReplaceBetweenInFile:
+      return std::make_unique<CountingStage<StreamReplaceInFile>>(
+          c, StreamReplaceInFile(c.rule, std::move(sink), window));
+    case SortByElement:
+      return std::make_unique<SortStage>(c, std::move(sink));
+    case SortDistinct:
+      return std::make_unique<DistinctStage>(c, std::move(sink), window);
+    default:
+      return std::make_unique<PassStage>(c, std::move(sink));
+  }
+}
+
+}  // namespace
+
+RuleChain::RuleChain(const RuleList& rules, Sink out, const LanguageSelector& language,
+                     NoticeSink& notices, std::size_t window)
+    : out_(std::move(out)) {
+  const bool utf8 = ansiIsUtf8();
+  const std::size_t groups = (rules.size() + kGroup - 1) / kGroup;
+  boxes_.resize(groups > 0 ? groups - 1 : 0);
+  // Built from the last rule back, so that each stage's sink is the stage
+  // after it, or the box at the end of its group.
+  stages_.resize(rules.size());
+  for (std::size_t i = rules.size(); i-- > 0;) {
+    Sink sink;
+    if (i + 1 == rules.size()) {
+      sink = out_;
+    } else if ((i + 1) % kGroup == 0) {
+      sink = [box = &boxes_[i / kGroup]](std::string_view piece) { box->append(piece); };
+    } else {
+      sink = [next = stages_[i + 1].get()](std::string_view piece) { next->append(piece); };
+    }
+    const Rule& rule = rules.at(i);
+    stages_[i] = makeStage({rule, language, notices, utf8, &pending_}, std::move(sink), window);
+    if (rule.ActionType >= Replace && rule.ActionType <= ReplaceBetweenInFile) ++pending_;
+  }
+}
+
+RuleChain::~RuleChain() = default;
+
+void RuleChain::expect(std::uint64_t bytes) {
+  for (const std::unique_ptr<Stage>& stage : stages_) stage->expect(bytes);
+}
+
+void RuleChain::append(std::string_view text) {
+  if (text.empty()) return;
+  if (stages_.empty()) return out_(text);
+  stages_.front()->append(text);
+  passOn(0);
+}
+
+// Moves what has gathered in the box behind group g through the groups
+// after it, one group at a time.
+void RuleChain::passOn(std::size_t group) {
+  for (std::size_t g = group; g < boxes_.size() && !boxes_[g].empty(); ++g) {
+    spare_.clear();
+    spare_.swap(boxes_[g]);
+    stages_[(g + 1) * kGroup]->append(spare_);
+  }
+}
+
+void RuleChain::finish(std::vector<std::string>& summaryLines) {
+  for (std::size_t i = 0; i < stages_.size(); ++i) {
+    stages_[i]->finish(summaryLines);
+    passOn(i / kGroup);
+  }
+}
+
+}  // namespace strovel

@@ -25,8 +25,8 @@
 #include <new>
 
 #include "app/about_box.h"
-#include "app/dialog_units.h"
-#include "app/ui_text.h"
+#include "ui/dialog_units.h"
+#include "ui/ui_text.h"
 #include "editor/pattern_editor_dialog.h"
 #include "engine/output_name.h"
 #include "engine/processing_run.h"

@@ -13,7 +13,7 @@
 
 #include "app/catalogue/catalogue.h"
 #include "app/command_line.h"
-#include "app/message_boxes.h"
+#include "ui/message_boxes.h"
 #include "engine/processing_run.h"
 #include "patterns/pattern_file.h"
 #include "platform/file_system.h"

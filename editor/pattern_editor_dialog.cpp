@@ -21,8 +21,8 @@
 #include <QTextDocument>
 #include <initializer_list>
 
-#include "app/dialog_units.h"
-#include "app/ui_text.h"
+#include "ui/dialog_units.h"
+#include "ui/ui_text.h"
 
 namespace strovel {
 namespace {

@@ -10,7 +10,7 @@
 #include <QVBoxLayout>
 
 #include "app/catalogue/catalogue.h"
-#include "app/ui_text.h"
+#include "ui/ui_text.h"
 #include "preview/preview_view.h"
 
 namespace strovel {

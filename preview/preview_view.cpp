@@ -9,7 +9,7 @@
 #include <QScrollBar>
 #include <algorithm>
 
-#include "app/ui_text.h"
+#include "ui/ui_text.h"
 #include "platform/codepage.h"
 
 namespace strovel {

@@ -28,7 +28,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "app/ui_text.h"
+#include "ui/ui_text.h"
 #include "preview/preview_dialog.h"
 #include "preview/preview_view.h"
 #include "support/modal_answers.h"

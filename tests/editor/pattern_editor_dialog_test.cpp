@@ -17,7 +17,7 @@
 #include <utility>
 
 #include "app/catalogue/catalogue.h"
-#include "app/ui_text.h"
+#include "ui/ui_text.h"
 
 namespace strovel {
 namespace {

@@ -1,5 +1,5 @@
 // Dialog units from font metrics, as the template measures were meant.
-#include "app/dialog_units.h"
+#include "ui/dialog_units.h"
 
 #include <QFontMetricsF>
 #include <algorithm>

@@ -1,5 +1,5 @@
 // Qt strings from and to ANSI bytes through the code-page layer.
-#include "app/ui_text.h"
+#include "ui/ui_text.h"
 
 #include <QCoreApplication>
 #include <QFile>

@@ -1,10 +1,10 @@
 // Modal Qt message boxes with the program's caption and icon.
-#include "app/message_boxes.h"
+#include "ui/message_boxes.h"
 
 #include <QApplication>
 #include <QKeyEvent>
 
-#include "app/ui_text.h"
+#include "ui/ui_text.h"
 #include "platform/codepage.h"
 
 namespace strovel {

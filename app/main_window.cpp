@@ -25,8 +25,6 @@
 #include <new>
 
 #include "app/about_box.h"
-#include "ui/dialog_units.h"
-#include "ui/ui_text.h"
 #include "editor/pattern_editor_dialog.h"
 #include "engine/output_name.h"
 #include "engine/processing_run.h"
@@ -34,6 +32,8 @@
 #include "patterns/pattern_library.h"
 #include "platform/codepage.h"
 #include "preview/preview_dialog.h"
+#include "ui/dialog_units.h"
+#include "ui/ui_text.h"
 
 // The icon lives in a static library, whose resources must be registered
 // by hand, from outside any namespace.

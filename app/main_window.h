@@ -13,10 +13,10 @@
 
 #include "app/catalogue/catalogue.h"
 #include "app/command_line.h"
-#include "ui/message_boxes.h"
 #include "engine/processing_run.h"
 #include "patterns/pattern_file.h"
 #include "platform/file_system.h"
+#include "ui/message_boxes.h"
 
 class QCheckBox;
 class QDragEnterEvent;

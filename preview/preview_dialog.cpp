@@ -10,8 +10,8 @@
 #include <QVBoxLayout>
 
 #include "app/catalogue/catalogue.h"
-#include "ui/ui_text.h"
 #include "preview/preview_view.h"
+#include "ui/ui_text.h"
 
 namespace strovel {
 namespace {

@@ -9,8 +9,8 @@
 #include <QScrollBar>
 #include <algorithm>
 
-#include "ui/ui_text.h"
 #include "platform/codepage.h"
+#include "ui/ui_text.h"
 
 namespace strovel {
 namespace {

@@ -4,8 +4,8 @@
 #include <QApplication>
 #include <QKeyEvent>
 
-#include "ui/ui_text.h"
 #include "platform/codepage.h"
+#include "ui/ui_text.h"
 
 namespace strovel {
 namespace {

@@ -28,10 +28,10 @@
 #include <fstream>
 #include <iterator>
 
-#include "ui/ui_text.h"
 #include "preview/preview_dialog.h"
 #include "preview/preview_view.h"
 #include "support/modal_answers.h"
+#include "ui/ui_text.h"
 
 namespace strovel {
 namespace {
@@ -585,7 +585,8 @@ TEST_F(MainWindowTest, PreviewShowsTheChangesAndWritesOnlyWhenAsked) {
   EXPECT_FALSE(rows.row(2).right);
   EXPECT_EQ(preview.findChild<QLabel*>("previewStatus")->text(), toDisplay(loadString(200)));
   EXPECT_FALSE(preview.findChild<QPushButton*>("nextChangeButton")->isEnabled());
-  EXPECT_EQ(displayLine(std::string_view("a\r\0\x7f\xff", 5)), QStringLiteral("a\u240D\u2400\u2421\uFFFD"));
+  EXPECT_EQ(displayLine(std::string_view("a\r\0\x7f\xff", 5)),
+            QStringLiteral("a\u240D\u2400\u2421\uFFFD"));
 }
 
 }  // namespace

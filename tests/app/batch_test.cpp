@@ -51,12 +51,14 @@ class Batch : public testing::Test {
   // in its environment, so there is no display. KESTRUNE may name another
   // build of it. The shell's quotes pass every argument through as it is
   // (none holds a quote).
-  Outcome run(const std::vector<std::string>& args) {
+  // `before` is shell text run first in the folder, `input` a file for stdin.
+  Outcome run(const std::vector<std::string>& args, const std::string& before = "",
+              const std::string& input = "/dev/null") {
     const char* program = std::getenv("KESTRUNE");
-    std::string command = "cd '" + dir_.string() + "' && exec env -i LC_ALL=C.UTF-8 " +
+    std::string command = "cd '" + dir_.string() + "' && " + before + " exec env -i LC_ALL=C.UTF-8 " +
                           "PATH=/usr/bin:/bin '" + (program ? program : KESTRUNE_PATH) + "'";
     for (const std::string& arg : args) command += " '" + arg + "'";
-    const int status = std::system((command + " >.stdout 2>.stderr").c_str());
+    const int status = std::system((command + " <" + input + " >.stdout 2>.stderr").c_str());
     const Outcome outcome{WIFEXITED(status) ? WEXITSTATUS(status) : -1, readAll(dir_ / ".stdout"),
                           readAll(dir_ / ".stderr")};
     fs::remove(dir_ / ".stdout");
@@ -157,6 +159,32 @@ TEST_F(Batch, HelpAndVersionGoToStdout) {
   EXPECT_NE(help.out.find("in_file="), std::string::npos);
   EXPECT_NE(version.out.find("kestrune"), std::string::npos);
   EXPECT_EQ(help.err + version.err, "");
+}
+
+// Several rules with statistics over a pipe and a FIFO: the same result as
+// over the file, piece boundaries wherever the pipe puts them.
+TEST_F(Batch, ReadsPipesAndFifosAsFiles) {
+  pattern("p.shbl", {Rule{"ERROR", "", "", KeepLinesWith, 1, 1},
+                     Rule{"user=", "user=*** ", " ", ReplaceBetween, 1, 1},
+                     Rule{"[", "", "]", SortByElement, 1, 1}});
+  std::string log;
+  for (int i = 0; i < 40000; ++i)
+    log += "[" + std::to_string(i * 7919 % 1000) + "] " + (i % 3 ? "ERROR" : "INFO") +
+           " user=u" + std::to_string(i) + " x\r\n";
+  writeAll(dir_ / "log.txt", log);
+  const std::vector<std::string> args = {"+stat", "in_file=log.txt", "out_file=file.txt",
+                                         "templet=p.shbl"};
+  ASSERT_EQ(run(args).status, 0);
+  const std::string expected = readAll(dir_ / "file.txt");
+  ASSERT_GT(expected.size(), log.size() / 2);
+  Outcome piped = run({"+stat", "in_file=/dev/stdin", "out_file=pipe.txt", "templet=p.shbl"},
+                      "cat log.txt |", "/dev/stdin");
+  EXPECT_EQ(piped.status, 0) << piped.err;
+  EXPECT_EQ(readAll(dir_ / "pipe.txt"), expected);
+  Outcome fifo = run({"+stat", "in_file=fifo", "out_file=fifo.txt", "templet=p.shbl"},
+                     "mkfifo fifo && { cat log.txt > fifo & } &&");
+  EXPECT_EQ(fifo.status, 0) << fifo.err;
+  EXPECT_EQ(readAll(dir_ / "fifo.txt"), expected);
 }
 
 }  // namespace

@@ -8,6 +8,8 @@
 #include <QShortcut>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <chrono>
+#include <thread>
 
 #include "app/catalogue/catalogue.h"
 #include "preview/preview_view.h"
@@ -99,14 +101,15 @@ PreviewDialog::PreviewDialog(std::shared_ptr<const TrialResult> trial, bool reor
     statusId_ = kTooLargeId;
   } else {
     statusId_ = kAligningId;
-    aligner_ = std::thread([this] {
-      diff_ = diffLines(trial_->input, trial_->result, 0);
-      aligned_.store(true, std::memory_order_release);
-    });
+    aligning_ = std::make_shared<Aligning>();
+    std::thread([state = aligning_, trial = trial_] {
+      state->diff = diffLines(trial->input, trial->result, 0);
+      state->done.store(true, std::memory_order_release);
+    }).detach();
     poll_ = new QTimer(this);
     poll_->setInterval(20);
     connect(poll_, &QTimer::timeout, this, [this] {
-      if (aligned_.load(std::memory_order_acquire)) alignmentDone();
+      if (aligning_->done.load(std::memory_order_acquire)) alignmentDone();
     });
     poll_->start();
   }
@@ -114,26 +117,21 @@ PreviewDialog::PreviewDialog(std::shared_ptr<const TrialResult> trial, bool reor
   view_->setFocus();
 }
 
-PreviewDialog::~PreviewDialog() {
-  if (aligner_.joinable()) aligner_.join();
-}
-
 void PreviewDialog::waitForAlignment() {
-  if (aligner_.joinable()) {
-    aligner_.join();
-    alignmentDone();
-  }
+  if (!aligning_) return;
+  while (!aligning_->done.load(std::memory_order_acquire))
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  alignmentDone();
 }
 
 void PreviewDialog::alignmentDone() {
-  if (aligner_.joinable()) aligner_.join();
   if (poll_) poll_->stop();
   if (statusId_ != kAligningId) return;
-  statusId_ = diff_.failed ? kTooLargeId : 0;
-  if (!diff_.failed) {
-    view_->setRows(Alignment::fromDiff(diff_, view_->leftLines(), view_->rightLines()));
-  }
-  diff_ = LineDiff{};
+  const LineDiff& diff = aligning_->diff;
+  statusId_ = diff.failed ? kTooLargeId : 0;
+  if (!diff.failed)
+    view_->setRows(Alignment::fromDiff(diff, view_->leftLines(), view_->rightLines()));
+  aligning_.reset();
   showStatus();
   if (!view_->rows().changes().empty()) view_->showRow(view_->rows().changes().front());
 }

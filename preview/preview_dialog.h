@@ -3,7 +3,8 @@
 // side by side (PreviewView), lined up by their line diff, with the count
 // of changes and next / previous change from the keyboard. The diff of a
 // large text is made on a worker thread while the window is already open;
-// the sides show unaligned until it is done. A pattern that sorts is never
+// the sides show unaligned until it is done. Closing the window does not
+// wait for it: the worker owns what it needs and ends on its own. A pattern that sorts is never
 // lined up, nor a text too large to diff in reasonable memory.
 //
 //   PreviewDialog preview(trial, /*reorders=*/false, "in.txt", /*canWrite=*/true, window);
@@ -13,7 +14,6 @@
 #include <QDialog>
 #include <atomic>
 #include <memory>
-#include <thread>
 
 #include "diff/text_diff.h"
 #include "engine/trial_run.h"
@@ -35,7 +35,6 @@ class PreviewDialog : public QDialog {
 
   PreviewDialog(std::shared_ptr<const TrialResult> trial, bool reorders,
                 const std::string& inputName, bool canWrite, QWidget* parent = nullptr);
-  ~PreviewDialog() override;
 
   void nextChange();
   void previousChange();
@@ -53,9 +52,12 @@ class PreviewDialog : public QDialog {
   QPushButton* previous_ = nullptr;
   QTimer* poll_ = nullptr;
   int statusId_ = 0;  // a note instead of the count of changes, 0 for none
-  std::thread aligner_;
-  std::atomic<bool> aligned_{false};
-  LineDiff diff_;  // written by the aligner until aligned_ is set
+  // What the worker writes; `done` publishes `diff`.
+  struct Aligning {
+    std::atomic<bool> done{false};
+    LineDiff diff;
+  };
+  std::shared_ptr<Aligning> aligning_;
 };
 
 }  // namespace strovel

@@ -24,6 +24,7 @@ constexpr const char* kUsage =
     "[out_file=TEMPLATE ]templet=PATTERN\n";
 constexpr int kMissingPattern = 140;
 constexpr int kResultNotCreated = 160;
+constexpr int kTooLargeToCompare = 210;
 
 enum class Color { Auto, Always, Never };
 
@@ -118,7 +119,8 @@ int runDiffCommand(std::string_view line, FileSystem& files, std::ostream& out, 
       for (const std::string& summary : trial->statisticsLines) out << summary << '\n';
     const LineDiff diff = diffLines(trial->input, trial->result, 3);
     if (diff.failed) {
-      notices.notify({kResultNotCreated, resultName});
+      // xdiff compares texts of up to about 1 GB.
+      notices.notify({kTooLargeToCompare, command.inputPath});
       return 2;
     }
     UnifiedStyle style;

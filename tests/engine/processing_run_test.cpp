@@ -220,7 +220,7 @@ TEST(ProcessingRunFaults, EndTheRunCleanlyInEveryThread) {
     int throwAtRead, throwAtWrite, failAtWrite;
   } cases[] = {{0, -1, -1}, {7, -1, -1}, {2000, -1, -1}, {-1, 0, -1},
                {-1, 1, -1}, {-1, -1, 0}, {-1, -1, 1}};
-  for (const FlowLimits flow : {FlowLimits(), FlowLimits{0, 64, 1}, FlowLimits{5000, 1000, 2}}) {
+  for (const FlowLimits flow : {FlowLimits(), FlowLimits{0, 4096, 1}, FlowLimits{5000, 1000, 2}}) {
     for (const auto& c : cases) {
       for (const bool statistics : {false, true}) {
         env.disk.files = {{"in.txt", input}, {"res_1.txt", "old"}};

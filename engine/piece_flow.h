@@ -37,7 +37,10 @@ namespace strovel {
 
 struct FlowLimits {
   // Bytes that go through on the calling thread before a thread takes over.
-  std::size_t threadsFrom = 1 << 20;
+  // Handing pieces between cores costs more CPU time than it saves below
+  // some 8 MB of log lines (bench/pipeline_runs); a text that reaches 4 MB
+  // is likely to go on well beyond.
+  std::size_t threadsFrom = 4 << 20;
   // The size of the pieces in a queue, and how many wait there at most.
   std::size_t piece = 256 * 1024;
   std::size_t depth = 4;

@@ -39,6 +39,29 @@ struct Line {
   Kind kind() const { return static_cast<Kind>(kindBits); }
 };
 
+// Allocates like std::allocator but leaves elements made without
+// arguments uninitialised, so that a table sized ahead is first touched by
+// the threads that fill it.
+template <typename T>
+struct UninitialisedAllocator : std::allocator<T> {
+  template <typename U>
+  struct rebind {
+    using other = UninitialisedAllocator<U>;
+  };
+  UninitialisedAllocator() = default;
+  template <typename U>
+  UninitialisedAllocator(const UninitialisedAllocator<U>&) {}
+  template <typename U>
+  void construct(U* p) {
+    ::new (static_cast<void*>(p)) U;
+  }
+  template <typename U, typename... Args>
+  void construct(U* p, Args&&... args) {
+    ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
+  }
+};
+using LineVector = std::vector<Line, UninitialisedAllocator<Line>>;
+
 // A keyed line in the radix sort: eight of its key bytes and its line.
 struct SortRecord {
   std::uint64_t bytes;
@@ -140,7 +163,7 @@ class LineTable {
     std::vector<std::size_t> starts(lines_.size() + 1);
     for (std::size_t i = 0; i < lines_.size(); ++i) starts[i] = lines_[i].start;
     starts.back() = segmentsEnd_;
-    std::vector<Line>().swap(lines_);
+    LineVector().swap(lines_);
     return starts;
   }
 
@@ -247,9 +270,19 @@ class LineTable {
     std::size_t middle = text_.size() >= 2
                              ? findByte(text_, '\n', std::max<std::size_t>(text_.size() / 2, 1))
                              : npos;
-    // Lines start at 0 and at every line break after the first byte.
-    const std::size_t firstHalf = 1 + countLineBreaks(1, middle);
-    const std::size_t secondHalf = middle == npos ? 0 : countLineBreaks(middle, text_.size());
+    // Lines start at 0 and at every line break after the first byte. A text
+    // large enough for two threads has its halves counted at once.
+    std::size_t firstHalf = 1, secondHalf = 0;
+    const auto countFirst = [&] { firstHalf = 1 + countLineBreaks(1, middle); };
+    const auto countSecond = [&] {
+      if (middle != npos) secondHalf = countLineBreaks(middle, text_.size());
+    };
+    if (middle != npos && text_.size() / 64 >= twoThreadsFrom_) {
+      runBeside(countFirst, countSecond);  // some 64 bytes a line at the least to pay
+    } else {
+      countFirst();
+      countSecond();
+    }
     if (text_.empty() || firstHalf + secondHalf < std::max<std::size_t>(twoThreadsFrom_, 2) ||
         secondHalf == 0) {
       middle = npos;
@@ -316,7 +349,7 @@ class LineTable {
   }
 
   std::string_view text_;
-  std::vector<Line> lines_;
+  LineVector lines_;
   std::vector<SortRecord> records_;  // the keyed lines, until sortedKeyed() takes them
   std::size_t segmentsEnd_ = 0;
   std::size_t twoThreadsFrom_;  // lines (or keyed lines) from which two threads share the work

@@ -34,13 +34,14 @@ inline LineKey lineKey(MarkerFinders& finders, const Rule& rule, std::string_vie
   return key;
 }
 
-// Calls visit(start, end, key) for each line in order.
+// Calls visit(start, end, key) for each line in order whose start lies in
+// [from, to); from is 0 or the position of a LF.
 template <typename Visit>
 void walkLineKeys(std::string_view text, const Rule& rule, const Progress& progress,
-                  Visit&& visit) {
+                  std::size_t from, std::size_t to, Visit&& visit) {
   MarkerFinders finders(text, rule);
   ProgressTicker ticker(progress, text.size());
-  for (std::size_t s = 0;;) {
+  for (std::size_t s = from; s < to;) {
     const std::size_t lf = findByte(text, '\n', s + 1);
     const std::size_t e = lf != npos ? lf : text.size();
     if (e == s) return;
@@ -49,6 +50,13 @@ void walkLineKeys(std::string_view text, const Rule& rule, const Progress& progr
     if (lf == npos) return;
     s = lf;
   }
+}
+
+// Calls visit(start, end, key) for each line in order.
+template <typename Visit>
+void walkLineKeys(std::string_view text, const Rule& rule, const Progress& progress,
+                  Visit&& visit) {
+  walkLineKeys(text, rule, progress, 0, npos, visit);
 }
 
 }  // namespace strovel

@@ -76,27 +76,32 @@ bool processFile(const RuleList& rules, const std::string& inputPath, int runNum
       if (spool) writer.emplace(*spool);
     }
   };
-  if (out) writer.emplace(*out);
+  // Declared after the writer it writes through, so that its thread is
+  // joined before the writer goes.
+  ResultFeed result(options.flow);
+  if (out) result.bind(&writer.emplace(*out));
   RuleChain chain(
       rules,
       [&](std::string_view piece) {
-        if (!placed) place();
-        if (writer) writer->write(piece);
+        if (!placed) {
+          place();
+          if (writer) result.bind(&*writer);
+        }
+        result.write(piece);
       },
       environment.language(), environment.notices(), options.ruleWindow);
   rulesRun = &chain;
 
   chain.expect(source->expectedSize());
-  std::string_view piece;
-  std::string dosPiece;
-  while (source->next(piece)) {
-    if (options.dosMode) {
-      dosPiece.assign(piece);
-      oemToAnsi(dosPiece);
-      piece = dosPiece;
+  {
+    TextFeed input(*source, options.dosMode, options.flow);
+    std::string_view piece;
+    double done = 0;
+    while (input.next(piece, done)) {
+      chain.append(piece);
+      environment.progress(static_cast<int>(std::min(done, 1.0) * 99));
     }
-    chain.append(piece);
-    environment.progress(static_cast<int>(std::min(source->done(), 1.0) * 99));
+    input.finish();
   }
   if (source->failed()) {
     environment.notices().notify({164, inputPath});
@@ -104,8 +109,11 @@ bool processFile(const RuleList& rules, const std::string& inputPath, int runNum
   }
   chain.finish(statisticsLines);
 
-  if (!placed) place();  // no text at all
-  bool written = writer && writer->flush();
+  if (!placed) {  // no text at all
+    place();
+    if (writer) result.bind(&*writer);
+  }
+  bool written = result.finish();
   if (written && options.statistics && !headWritten) {
     out = files.createFile(resultName);
     if (out) {

@@ -15,6 +15,7 @@
 
 #include "app/catalogue/catalogue.h"
 #include "app/catalogue/notice.h"
+#include "engine/piece_flow.h"
 #include "patterns/rule_list.h"
 #include "platform/file_system.h"
 
@@ -28,6 +29,10 @@ struct RunOptions {
   // How much text a streaming rule gathers before it decides what it can
   // (tests make it small so that decisions fall everywhere).
   std::size_t ruleWindow = 1 << 20;
+  // When the reading and the writing move to threads of their own, and the
+  // pieces they pass (tests make them small so that threads run on small
+  // inputs).
+  FlowLimits flow = FlowLimits();
 };
 
 // What a run needs from its caller.

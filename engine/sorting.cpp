@@ -24,6 +24,7 @@
 #include <utility>
 
 #include "engine/line_keys.h"
+#include "engine/two_threads.h"
 
 namespace strovel {
 namespace {
@@ -37,6 +38,29 @@ struct Line {
   std::size_t kindBits : 2;
   Kind kind() const { return static_cast<Kind>(kindBits); }
 };
+
+// Allocates like std::allocator but leaves elements made without
+// arguments uninitialised, so that a table sized ahead is first touched by
+// the threads that fill it.
+template <typename T>
+struct UninitialisedAllocator : std::allocator<T> {
+  template <typename U>
+  struct rebind {
+    using other = UninitialisedAllocator<U>;
+  };
+  UninitialisedAllocator() = default;
+  template <typename U>
+  UninitialisedAllocator(const UninitialisedAllocator<U>&) {}
+  template <typename U>
+  void construct(U* p) {
+    ::new (static_cast<void*>(p)) U;
+  }
+  template <typename U, typename... Args>
+  void construct(U* p, Args&&... args) {
+    ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
+  }
+};
+using LineVector = std::vector<Line, UninitialisedAllocator<Line>>;
 
 // A keyed line in the radix sort: eight of its key bytes and its line.
 struct SortRecord {
@@ -64,7 +88,9 @@ unsigned lengthDigit(std::size_t keyLength, std::size_t offset) {
 
 class LineTable {
  public:
-  LineTable(std::string_view text, const Rule& rule, const Progress& progress) : text_(text) {
+  LineTable(std::string_view text, const Rule& rule, const Progress& progress,
+            std::size_t twoThreadsFrom)
+      : text_(text), twoThreadsFrom_(twoThreadsFrom) {
     walk(rule, progress);
   }
 
@@ -87,7 +113,10 @@ class LineTable {
     sorted.same.resize(records.size());
     {
       const std::unique_ptr<SortRecord[]> spare(new SortRecord[records.size()]);
-      sortRecords(records.data(), spare.get(), sorted.same.data(), records.size(), 0);
+      if (records.size() >= std::max<std::size_t>(twoThreadsFrom_, 2))
+        sortInTwo(records.data(), spare.get(), sorted.same.data(), records.size());
+      else
+        sortRecords(records.data(), spare.get(), sorted.same.data(), records.size(), 0);
     }
     sorted.order.resize(records.size());
     for (std::size_t n = 0; n < records.size(); ++n) sorted.order[n] = records[n].line;
@@ -134,11 +163,49 @@ class LineTable {
     std::vector<std::size_t> starts(lines_.size() + 1);
     for (std::size_t i = 0; i < lines_.size(); ++i) starts[i] = lines_[i].start;
     starts.back() = segmentsEnd_;
-    std::vector<Line>().swap(lines_);
+    LineVector().swap(lines_);
     return starts;
   }
 
  private:
+  // Orders two records by key (-1, 0, 1) as long as their first eight key
+  // bytes are loaded: equal bytes and a length digit below 9 end a key.
+  int compare(const SortRecord& x, const SortRecord& y) const {
+    if (x.bytes != y.bytes) return x.bytes < y.bytes ? -1 : 1;
+    if (x.digit != 9 || y.digit != 9) return x.digit < y.digit ? -1 : x.digit > y.digit ? 1 : 0;
+    const int c = key(x.line).substr(8).compare(key(y.line).substr(8));
+    return c < 0 ? -1 : c > 0 ? 1 : 0;
+  }
+
+  // sortRecords on two threads: a stable split around a pivot key (the
+  // median of a sample) into the keys below it, those equal to it and those
+  // above it; the first and the last part are sorted at once, the middle
+  // one is in order already. The parts follow one another, so the result
+  // is exactly that of sorting all n records stably.
+  void sortInTwo(SortRecord* r, SortRecord* spare, unsigned char* same, std::size_t n) const {
+    std::vector<SortRecord> sample;
+    const std::size_t samples = std::min<std::size_t>(n, 101);
+    for (std::size_t k = 0; k < samples; ++k) sample.push_back(r[k * n / samples]);
+    std::sort(sample.begin(), sample.end(),
+              [&](const SortRecord& x, const SortRecord& y) { return compare(x, y) < 0; });
+    const SortRecord pivot = sample[samples / 2];
+    // Each record's side (its comparison with the pivot), then the stable split into spare.
+    std::vector<signed char> side(n);
+    std::size_t below = 0, equal = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+      side[i] = static_cast<signed char>(compare(r[i], pivot));
+      below += side[i] < 0;
+      equal += side[i] == 0;
+    }
+    std::size_t at[3] = {0, below, below + equal};
+    for (std::size_t i = 0; i < n; ++i) spare[at[side[i] + 1]++] = r[i];
+    const std::size_t above = below + equal;
+    runBeside([&] { sortRecords(spare, r, same, below, 0); },
+              [&] { sortRecords(spare + above, r + above, same + above, n - above, 0); });
+    for (std::size_t i = below; i < above; ++i) same[i] = i > below;
+    std::copy(spare, spare + n, r);
+  }
+
   // Sorts r[0, n) stably by key bytes from offset on and marks in same[]
   // the entries equal to the one before; spare has room for n.
   void sortRecords(SortRecord* r, SortRecord* spare, unsigned char* same, std::size_t n,
@@ -195,41 +262,104 @@ class LineTable {
   }
 
   // Records every line, and the sort record of every keyed one with its
-  // first eight key bytes, taken while the line is in the cache.
+  // first eight key bytes, taken while the line is in the cache. A large
+  // text is walked in two halves at once, split at a line break; the
+  // second half's lines without an element then learn the greatest key of
+  // the first half.
   void walk(const Rule& rule, const Progress& progress) {
-    lines_.reserve(countLineBreaks() + 1);
-    records_.reserve(lines_.capacity());  // untouched room costs no memory
-    std::size_t greatest = npos;          // line with the greatest non-empty key so far
-    walkLineKeys(text_, rule, progress, [&](std::size_t s, std::size_t e, const LineKey& key) {
-      const bool keyed = key.kind == Kind::Keyed;
-      const std::size_t i = lines_.size();
-      lines_.push_back({s, key.kind == Kind::Keyless ? greatest : key.keyAt, key.keyLength,
-                        static_cast<std::size_t>(key.kind)});
-      if (keyed) {
-        records_.push_back({eightBytes(this->key(i), 0), i, lengthDigit(key.keyLength, 0)});
-        if (greatest == npos || this->key(i) > this->key(greatest)) greatest = i;
-      }
-      segmentsEnd_ = e;
-    });
+    std::size_t middle = text_.size() >= 2
+                             ? findByte(text_, '\n', std::max<std::size_t>(text_.size() / 2, 1))
+                             : npos;
+    // Lines start at 0 and at every line break after the first byte. A text
+    // large enough for two threads has its halves counted at once.
+    std::size_t firstHalf = 1, secondHalf = 0;
+    const auto countFirst = [&] { firstHalf = 1 + countLineBreaks(1, middle); };
+    const auto countSecond = [&] {
+      if (middle != npos) secondHalf = countLineBreaks(middle, text_.size());
+    };
+    if (middle != npos && text_.size() / 64 >= twoThreadsFrom_) {
+      runBeside(countFirst, countSecond);  // some 64 bytes a line at the least to pay
+    } else {
+      countFirst();
+      countSecond();
+    }
+    if (text_.empty() || firstHalf + secondHalf < std::max<std::size_t>(twoThreadsFrom_, 2) ||
+        secondHalf == 0) {
+      middle = npos;
+    }
+    lines_.resize(text_.empty() ? 0 : firstHalf + secondHalf);
+    Half first{0, npos};
+    if (middle == npos) {
+      records_.reserve(lines_.size());  // untouched room costs no memory
+      walkHalf(rule, progress, 0, npos, 0, records_, first);
+      segmentsEnd_ = first.segmentsEnd;
+      return;
+    }
+    records_.reserve(firstHalf);
+    std::vector<SortRecord> records;
+    records.reserve(secondHalf);
+    Half second{0, npos};
+    runBeside([&] { walkHalf(rule, progress, 0, middle, 0, records_, first); },
+              [&] { walkHalf(rule, {}, middle, npos, firstHalf, records, second); });
+    records_.insert(records_.end(), records.begin(), records.end());
+    segmentsEnd_ = second.segmentsEnd;
+    const std::size_t g = first.greatest;
+    if (g == npos) return;
+    for (std::size_t i = firstHalf; i < lines_.size(); ++i) {
+      Line& line = lines_[i];
+      if (line.kind() == Kind::Keyless && (line.keyAt == npos || !(key(line.keyAt) > key(g))))
+        line.keyAt = g;
+    }
   }
 
-  std::size_t countLineBreaks() const {
+  // What the walk of a half leaves: the end of its last line, and its line
+  // with the greatest non-empty key (the first such line), or npos.
+  struct Half {
+    std::size_t segmentsEnd;
+    std::size_t greatest;
+  };
+
+  // Walks the lines starting in [from, to) into lines_ from index `first` on.
+  void walkHalf(const Rule& rule, const Progress& progress, std::size_t from, std::size_t to,
+                std::size_t first, std::vector<SortRecord>& records, Half& half) {
+    std::size_t i = first;
+    std::size_t greatest = npos;  // line with the greatest non-empty key so far
+    walkLineKeys(
+        text_, rule, progress, from, to, [&](std::size_t s, std::size_t e, const LineKey& key) {
+          const bool keyed = key.kind == Kind::Keyed;
+          lines_[i] = {s, key.kind == Kind::Keyless ? greatest : key.keyAt, key.keyLength,
+                       static_cast<std::size_t>(key.kind)};
+          if (keyed) {
+            records.push_back({eightBytes(this->key(i), 0), i, lengthDigit(key.keyLength, 0)});
+            if (greatest == npos || this->key(i) > this->key(greatest)) greatest = i;
+          }
+          half.segmentsEnd = e;
+          ++i;
+        });
+    half.greatest = greatest;
+  }
+
+  // The line breaks in [from, to).
+  std::size_t countLineBreaks(std::size_t from, std::size_t to) const {
+    const std::string_view part = text_.substr(0, std::min(to, text_.size()));
     std::size_t count = 0;
-    for (std::size_t at = findByte(text_, '\n', 0); at != npos; at = findByte(text_, '\n', at + 1))
+    for (std::size_t at = findByte(part, '\n', from); at != npos; at = findByte(part, '\n', at + 1))
       ++count;
     return count;
   }
 
   std::string_view text_;
-  std::vector<Line> lines_;
+  LineVector lines_;
   std::vector<SortRecord> records_;  // the keyed lines, until sortedKeyed() takes them
   std::size_t segmentsEnd_ = 0;
+  std::size_t twoThreadsFrom_;  // lines (or keyed lines) from which two threads share the work
 };
 
 }  // namespace
 
-SortedLines sortLinesByElement(std::string_view text, const Rule& rule, const Progress& progress) {
-  LineTable lines(text, rule, progress);
+SortedLines sortLinesByElement(std::string_view text, const Rule& rule, const Progress& progress,
+                               std::size_t twoThreadsFrom) {
+  LineTable lines(text, rule, progress, twoThreadsFrom);
   SortCounts counts;
   std::vector<std::size_t> order;
   // Lines with an empty key each went to the very front.

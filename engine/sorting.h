@@ -66,8 +66,12 @@ class SortedLines {
   SortCounts counts_;
 };
 
-// SortByElement's order, over a text that must outlive the result.
-SortedLines sortLinesByElement(std::string_view text, const Rule& rule, const Progress& progress);
+// SortByElement's order, over a text that must outlive the result. From
+// `twoThreadsFrom` lines on, the walk over the lines and the sort of the
+// keys each share the work between two threads (progress then comes from
+// the calling thread's half of the walk).
+SortedLines sortLinesByElement(std::string_view text, const Rule& rule, const Progress& progress,
+                               std::size_t twoThreadsFrom = 1 << 15);
 
 // The distinct lines as SortDistinct keeps them, gathered line by line
 // (copies of the lines that stay: a first line of a key, or a line without

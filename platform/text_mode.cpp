@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <utility>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -204,9 +205,14 @@ void TextModeWriter::write(std::string_view text) {
   }
 }
 
+// A write that throws (a sink in memory out of memory) counts as failed,
+// so that the destructor's flush does not try again.
 bool TextModeWriter::flush() {
-  if (ok_ && used_ > 0) ok_ = out_.write(std::string_view(buffer_.get(), used_));
-  used_ = 0;
+  const std::size_t used = std::exchange(used_, 0);
+  if (ok_ && used > 0) {
+    ok_ = false;
+    ok_ = out_.write(std::string_view(buffer_.get(), used));
+  }
   return ok_;
 }
 

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything (build/kestrune among it) and
 # runs every test; then builds the tests again with AddressSanitizer and
-# UndefinedBehaviorSanitizer and runs them once more.
+# UndefinedBehaviorSanitizer and runs them once more; last, the tests of the
+# core (the folders without Qt widgets) with ThreadSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash tools/deps.sh
@@ -16,3 +17,15 @@ cmake -S . -B build-sanitize -G Ninja -DCMAKE_BUILD_TYPE=Debug -DSTROVEL_SANITIZ
 cmake --build build-sanitize -j2
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --test-dir build-sanitize --output-on-failure -j2
+
+# ThreadSanitizer: only the core's test programs, optimised so that the
+# property tests stay quick; any report fails the run.
+core_tests="platform_tests catalogue_tests patterns_tests engine_tests app_tests diff_tests"
+cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSTROVEL_TSAN=ON \
+  -DSTROVEL_BUILD_BENCH=OFF >/dev/null
+# shellcheck disable=SC2086
+cmake --build build-tsan -j2 --target $core_tests
+for tests in $core_tests; do
+  env -u DISPLAY -u WAYLAND_DISPLAY TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
+    "build-tsan/tests/$tests" --gtest_brief=1
+done

@@ -171,14 +171,18 @@ TEST(LiteralComparison, SortsMatchOneByOnePlacing) {
   for (int i = 0; i < kCases; ++i) {
     const std::string input = i % 2 ? random.text(60) : random.sparseText(300);
     const Rule rule = random.rule(SortByElement);
-    std::string fast = input, slow = input;
-    const SortCounts counts = whole::sortByElement(fast, rule);
+    std::string slow = input;
     const auto expected = literal::sortByElement(slow, rule);
-    ASSERT_EQ(fast, slow) << describe(input, rule);
-    ASSERT_EQ(counts.first, expected.first) << describe(input, rule);
-    ASSERT_EQ(counts.second, expected.second) << describe(input, rule);
-
-    fast = slow = input;
+    // On one thread, and split over two from two lines on.
+    for (const std::size_t twoThreadsFrom : {std::size_t{1} << 15, std::size_t{2}}) {
+      std::string fast = input;
+      const SortCounts counts = whole::sortByElement(fast, rule, twoThreadsFrom);
+      ASSERT_EQ(fast, slow) << describe(input, rule) << " from " << twoThreadsFrom;
+      ASSERT_EQ(counts.first, expected.first) << describe(input, rule);
+      ASSERT_EQ(counts.second, expected.second) << describe(input, rule);
+    }
+    std::string fast = input;
+    slow = input;
     std::vector<ElementCount> report;
     std::vector<std::pair<std::string, std::uint64_t>> expectedReport;
     const SortCounts distinct = whole::sortDistinct(fast, rule, report);
@@ -217,7 +221,7 @@ TEST(LiteralComparison, SortsMatchOnManyEqualKeys) {
     }
     Rule rule{"[", "", "]", SortByElement, 1, 1};
     std::string fast = input, slow = input;
-    whole::sortByElement(fast, rule);
+    whole::sortByElement(fast, rule, rng() % 2 ? 2 : 1 << 15);
     literal::sortByElement(slow, rule);
     ASSERT_EQ(fast, slow) << ::testing::PrintToString(input);
     std::vector<ElementCount> report;
@@ -252,7 +256,7 @@ TEST(LiteralComparison, SortsMatchOnLongKeysAndManyLines) {
     }
     const Rule rule{"<", "", ">", SortByElement, 1, 1};
     std::string fast = input, slow = input;
-    const SortCounts counts = whole::sortByElement(fast, rule);
+    const SortCounts counts = whole::sortByElement(fast, rule, i % 4 < 2 ? 40 : 1 << 15);
     ASSERT_EQ(counts.first, literal::sortByElement(slow, rule).first);
     ASSERT_EQ(fast, slow) << ::testing::PrintToString(input);
     std::vector<ElementCount> report;

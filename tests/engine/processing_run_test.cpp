@@ -60,11 +60,14 @@ TEST_F(ProcessingRun, ResultHoldsStatisticsBlockThenTextWithCrLf) {
       // A lone CR stays as it is; Ctrl-Z ends the input.
       {"one\ntwo\rthree\r\n\x1Aignored", {}, "\r\n\r\none\r\ntwo\rthree\r\n", true},
       {"", {makeRule(KeepLinesWith, "x")}, summary(146, {"x", 0}) + "\r\n\r\n\r\n", true},
-      {"x[a]y\r\n[b", {makeRule(ReplaceBetween, "[", "]", "<>")},
-       summary(150, {"[", "]", 1}) + "\r\n\r\n\r\nx<>y\r\n[b", true},
+      {"x[a]y\r\n[b",
+       {makeRule(ReplaceBetween, "[", "]", "<>")},
+       summary(150, {"[", "]", 1}) + "\r\n\r\n\r\nx<>y\r\n[b",
+       true},
       {"x[a\r\n]y", {makeRule(ReplaceBetweenInFile, "[", "]", "<>")}, "x<>y"},
       // A last sort is written straight from its order.
-      {"b[2]\na[1]", {makeRule(Replace, "x", ""), makeRule(SortByElement, "[", "]")},
+      {"b[2]\na[1]",
+       {makeRule(Replace, "x", ""), makeRule(SortByElement, "[", "]")},
        "a[1]\r\nb[2]"},
       // Replace turns the lone CR into a line break even without a match.
       {"a\rb\nc", {makeRule(Replace, "z", ""), makeRule(KeepLinesWith, "a")}, "a"},
@@ -150,6 +153,99 @@ TEST_F(ProcessingRun, ProgressStaysWithinZeroToHundred) {
   ASSERT_FALSE(progressValues.empty());
   EXPECT_EQ(progressValues.back(), 100);
   for (int value : progressValues) EXPECT_TRUE(value >= 0 && value <= 100) << value;
+}
+
+// A file system whose input throws std::bad_alloc at its k-th piece, and
+// whose results throw it (or fail) at their k-th write.
+class FaultyDisk : public MemoryFileSystem {
+ public:
+  int throwAtRead = -1, throwAtWrite = -1, failAtWrite = -1;
+
+  std::unique_ptr<TextSource> openText(const std::string& path) override {
+    return std::make_unique<Source>(files.at(path), throwAtRead);
+  }
+  std::unique_ptr<OutputFile> createFile(const std::string& path) override {
+    return std::make_unique<Output>(MemoryFileSystem::createFile(path), *this);
+  }
+
+ private:
+  struct Source : TextSource {
+    Source(std::string text, int throwAt) : text(std::move(text)), throwAt(throwAt) {}
+    bool next(std::string_view& piece) override {
+      if (calls++ == throwAt) throw std::bad_alloc();
+      piece = std::string_view(text).substr(std::min(at, text.size()), 500);
+      at += piece.size();
+      return !piece.empty();
+    }
+    bool failed() const override { return false; }
+    double done() const override { return double(at) / double(text.size()); }
+    std::string text;
+    int throwAt, calls = 0;
+    std::size_t at = 0;
+  };
+  struct Output : OutputFile {
+    Output(std::unique_ptr<OutputFile> file, FaultyDisk& disk)
+        : file(std::move(file)), disk(disk) {}
+    bool write(std::string_view bytes) override {
+      if (writes == disk.throwAtWrite) throw std::bad_alloc();
+      return writes++ != disk.failAtWrite && file->write(bytes);
+    }
+    bool commit() override { return file->commit(); }
+    std::unique_ptr<OutputFile> file;
+    FaultyDisk& disk;
+    int writes = 0;
+  };
+};
+
+// Out of memory in the reading, in the writing or in the rules, and a
+// failing write, early or late, on the calling thread or in the reading and
+// writing threads: the run ends as it always has (the exception reaches the
+// caller, or notice 160), every thread joined and the old result intact.
+TEST(ProcessingRunFaults, EndTheRunCleanlyInEveryThread) {
+  struct Environment : RunEnvironment {
+    FaultyDisk disk;
+    RecordingSink sink;
+    LanguageSelector russian;
+    FileSystem& files() override { return disk; }
+    NoticeSink& notices() override { return sink; }
+    const LanguageSelector& language() override { return russian; }
+    void openResult(const std::string&) override {}
+  } env;
+  std::string input;
+  // Long enough for the result to take two writes.
+  for (int i = 0; i < 100000; ++i) input += "line " + std::to_string(i) + "\r\n";
+  RuleList rules;
+  rules.append(makeRule(Replace, "line", "a longer line"));
+  const struct {
+    int throwAtRead, throwAtWrite, failAtWrite;
+  } cases[] = {{0, -1, -1}, {7, -1, -1}, {2000, -1, -1}, {-1, 0, -1},
+               {-1, 1, -1}, {-1, -1, 0}, {-1, -1, 1}};
+  for (const FlowLimits flow : {FlowLimits(), FlowLimits{0, 4096, 1}, FlowLimits{5000, 1000, 2}}) {
+    for (const auto& c : cases) {
+      for (const bool statistics : {false, true}) {
+        env.disk.files = {{"in.txt", input}, {"res_1.txt", "old"}};
+        env.disk.throwAtRead = c.throwAtRead;
+        env.disk.throwAtWrite = c.throwAtWrite;
+        env.disk.failAtWrite = c.failAtWrite;
+        env.sink.notices.clear();
+        const RunOptions options{.statistics = statistics, .flow = flow};
+        std::vector<std::string> lines;
+        const std::string what = std::to_string(flow.threadsFrom) + " " +
+                                 std::to_string(c.throwAtRead) + " " +
+                                 std::to_string(c.throwAtWrite) + " " +
+                                 std::to_string(c.failAtWrite) + " " + std::to_string(statistics);
+        if (c.failAtWrite >= 0) {
+          EXPECT_FALSE(processFile(rules, "in.txt", 1, options, env, lines)) << what;
+          EXPECT_EQ(env.sink.notices, (std::vector<Notice>{{160, "res_1.txt"}})) << what;
+          EXPECT_EQ(lines.size(), 1u) << what;
+        } else {
+          EXPECT_THROW(processFile(rules, "in.txt", 1, options, env, lines), std::bad_alloc)
+              << what;
+        }
+        EXPECT_TRUE(env.disk.files.at("res_1.txt") == "old") << what;
+      }
+    }
+  }
 }
 
 }  // namespace

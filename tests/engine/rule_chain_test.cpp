@@ -3,7 +3,9 @@
 // CRs, zero bytes, a Ctrl-Z now and then, bytes that DOS mode converts) read
 // in random pieces from one byte to a megabyte, random chains of one to five
 // rules with small and normal windows, with and without DOS mode and
-// statistics. The result file must hold exactly the literal bytes.
+// statistics, the reading and the writing on the calling thread or on
+// threads of their own with queues of tiny pieces. The result file must hold
+// exactly the literal bytes; a read that fails midway leaves the old result.
 #include <gtest/gtest.h>
 
 #include <random>
@@ -21,9 +23,11 @@ namespace {
 // as the disk source converts them.
 class RandomPieces : public TextSource {
  public:
-  RandomPieces(std::string raw, std::mt19937& rng) : raw_(std::move(raw)), rng_(rng), reader_(0) {}
+  RandomPieces(std::string raw, std::mt19937& rng, std::size_t failAt)
+      : raw_(std::move(raw)), rng_(rng), failAt_(failAt), reader_(0) {}
   bool next(std::string_view& piece) override {
     while (!ended_) {
+      if (at_ >= failAt_) return !(ended_ = failed_ = true);
       if (at_ == raw_.size()) {
         ended_ = true;
         piece = reader_.drainLast();
@@ -39,12 +43,14 @@ class RandomPieces : public TextSource {
     }
     return false;
   }
-  bool failed() const override { return false; }
+  bool failed() const override { return failed_; }
   double done() const override { return raw_.empty() ? 1 : double(at_) / double(raw_.size()); }
 
  private:
   std::string raw_;
   std::mt19937& rng_;
+  std::size_t failAt_;  // a read at or past this raw offset fails
+  bool failed_ = false;
   std::size_t at_ = 0;
   TextModeReader reader_;
   bool ended_ = false;
@@ -53,8 +59,9 @@ class RandomPieces : public TextSource {
 class PieceFileSystem : public MemoryFileSystem {
  public:
   std::mt19937 rng{5};
+  std::size_t failAt = std::string::npos;
   std::unique_ptr<TextSource> openText(const std::string& path) override {
-    return std::make_unique<RandomPieces>(files.at(path), rng);
+    return std::make_unique<RandomPieces>(files.at(path), rng, failAt);
   }
 };
 
@@ -179,7 +186,13 @@ TEST(RuleChain, RunsMatchLiteralActionsInSequence) {
     options.dosMode = random.pick(0, 1);
     options.statistics = random.pick(0, 1);
     options.ruleWindow = random.pick(0, 1) ? random.pick(1, 64) : std::size_t{1} << 20;
-    env.disk.files = {{"in.txt", raw}};
+    if (random.pick(0, 1))
+      options.flow = {.threadsFrom = random.pick(0, 1) ? 0 : random.pick(0, 300),
+                      .piece = random.pick(1, 64),
+                      .depth = random.pick(1, 3)};
+    const bool failing = random.pick(0, 19) == 0 && raw.find('\x1A') == std::string::npos;
+    env.disk.failAt = failing ? random.pick(0, raw.size()) : std::string::npos;
+    env.disk.files = {{"in.txt", raw}, {"res_1.txt", "old"}};
     env.sink.notices.clear();
     RuleList list;
     for (const Rule& r : rules) list.append(r);
@@ -187,15 +200,23 @@ TEST(RuleChain, RunsMatchLiteralActionsInSequence) {
     int unknown = 0;
     const std::string expected =
         literalRun(raw, rules, options.dosMode, options.statistics, expectedLines, unknown);
-    ASSERT_TRUE(processFile(list, "in.txt", 1, options, env, lines));
-    std::string description = testing::PrintToString(raw) + " dos " +
-                              std::to_string(options.dosMode) + " window " +
-                              std::to_string(options.ruleWindow);
+    const bool written = processFile(list, "in.txt", 1, options, env, lines);
+    std::string description =
+        testing::PrintToString(raw) + " dos " + std::to_string(options.dosMode) + " window " +
+        std::to_string(options.ruleWindow) + " threads from " +
+        std::to_string(options.flow.threadsFrom) + " piece " + std::to_string(options.flow.piece);
     for (const Rule& r : rules)
       description +=
           " | " + std::to_string(r.ActionType) + " " + testing::PrintToString(r.Pattern1) + " " +
           testing::PrintToString(r.Pattern2) + " " + testing::PrintToString(r.Pattern3) + " " +
           std::to_string(r.LocationFromStart) + "," + std::to_string(r.LocationAfterPattern1);
+    if (failing) {
+      ASSERT_FALSE(written) << description;
+      ASSERT_EQ(env.disk.files.at("res_1.txt"), "old") << description;
+      ASSERT_EQ(env.sink.notices, (std::vector<Notice>{{164, "in.txt"}})) << description;
+      continue;
+    }
+    ASSERT_TRUE(written) << description;
     ASSERT_EQ(env.disk.files.at("res_1.txt"), expected) << description;
     ASSERT_EQ(lines, expectedLines) << description;
     ASSERT_EQ(env.sink.notices.size(), static_cast<std::size_t>(unknown)) << description;

@@ -40,8 +40,10 @@ inline std::uint64_t withAction(std::string& text, Rule rule, std::int32_t actio
   return applyRule(text, rule);
 }
 
-inline SortCounts sortByElement(std::string& text, const Rule& rule) {
-  const SortedLines sorted = sortLinesByElement(text, rule, {});
+// `twoThreadsFrom`: as for sortLinesByElement (tests make it small).
+inline SortCounts sortByElement(std::string& text, const Rule& rule,
+                                std::size_t twoThreadsFrom = 1 << 15) {
+  const SortedLines sorted = sortLinesByElement(text, rule, {}, twoThreadsFrom);
   std::string out;
   sorted.write([&](std::string_view piece) { out += piece; });
   text = std::move(out);

@@ -231,6 +231,21 @@ elif mkdir small && mount -t tmpfs -o size=256k tmpfs small; then
   expect_err "kestrune: small/in.txt$NOT_CREATED"
   expect_same small/in.txt small.orig
   expect_no_leftovers small
+
+  # 8 MB of input and of result: from 4 MB on the input is read and the
+  # result written on threads of their own; the disk fills at 5 MB.
+  begin "disk full while the writing thread writes the result"
+  rm -f small/in.txt
+  mount -o remount,size=5m small
+  yes 'alpha and some more text in a line' | head -c 8000000 >big.txt
+  cp old.txt small/r.txt
+  for stat in "" "+stat "; do
+    run ${stat}in_file=big.txt out_file=small/r.txt templet=p.shbl
+    expect_status 1
+    expect_err "kestrune: small/r.txt$NOT_CREATED"
+    expect_same small/r.txt old.txt
+    expect_no_leftovers small
+  done
   umount small && MOUNTED=
 else
   echo "SKIP: $current: mounting a tmpfs failed"

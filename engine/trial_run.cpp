@@ -20,8 +20,12 @@ class TrialFileSystem : public FileSystem {
   std::optional<std::string> readText(const std::string& path) override {
     return files_.readText(path);
   }
+  // The run's own reading keeps a copy of the text it reads, so the input
+  // is read once.
   std::unique_ptr<TextSource> openText(const std::string& path) override {
-    return files_.openText(path);
+    std::unique_ptr<TextSource> source = files_.openText(path);
+    if (!source) return nullptr;
+    return std::make_unique<Recording>(std::move(source), read);
   }
   std::unique_ptr<OutputFile> createFile(const std::string&) override {
     return std::make_unique<Output>(written);
@@ -30,8 +34,27 @@ class TrialFileSystem : public FileSystem {
   std::string absolutePath(const std::string& path) override { return files_.absolutePath(path); }
 
   std::string written;
+  std::string read;  // the input as text, as the run read it
 
  private:
+  class Recording : public TextSource {
+   public:
+    Recording(std::unique_ptr<TextSource> source, std::string& copy)
+        : source_(std::move(source)), copy_(copy) {}
+    bool next(std::string_view& piece) override {
+      if (!source_->next(piece)) return false;
+      copy_.append(piece);
+      return true;
+    }
+    bool failed() const override { return source_->failed(); }
+    double done() const override { return source_->done(); }
+    std::uint64_t expectedSize() const override { return source_->expectedSize(); }
+
+   private:
+    std::unique_ptr<TextSource> source_;
+    std::string& copy_;
+  };
+
   class Output : public OutputFile {
    public:
     explicit Output(std::string& target) : target_(target) {}
@@ -87,19 +110,17 @@ std::string fromWrittenText(std::string_view written) {
 
 std::optional<TrialResult> trialRun(const RuleList& rules, const std::string& inputPath,
                                     const RunOptions& options, RunEnvironment& environment) {
-  std::optional<std::string> input = environment.files().readText(inputPath);
-  if (!input) {
-    environment.notices().notify({164, inputPath});
-    return std::nullopt;
-  }
   RunOptions trial = options;
   trial.statistics = false;
   trial.openResult = false;
   TrialEnvironment inMemory(environment);
   TrialResult result;
-  processFile(rules, inputPath, 1, trial, inMemory, result.statisticsLines);
-  if (options.dosMode) oemToAnsi(*input);
-  result.input = std::move(*input);
+  // In memory the result is always made, so a failed run is an input that
+  // did not open or failed to read, which the run has reported.
+  if (!processFile(rules, inputPath, 1, trial, inMemory, result.statisticsLines))
+    return std::nullopt;
+  result.input = std::move(inMemory.trialFiles().read);
+  if (options.dosMode) oemToAnsi(result.input);
   result.result = fromWrittenText(inMemory.trialFiles().written);
   return result;
 }

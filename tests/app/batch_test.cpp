@@ -12,6 +12,7 @@
 
 #include "app/catalogue/catalogue.h"
 #include "patterns/pattern_file.h"
+#include "support/file_bytes.h"
 
 namespace strovel {
 namespace {
@@ -23,15 +24,6 @@ struct Outcome {
   int status;
   std::string out, err;
 };
-
-std::string readAll(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void writeAll(const fs::path& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary) << bytes;
-}
 
 // The stderr line of a notice, in the default (Russian) wording.
 std::string line(int textId, const std::string& subject = "") {
@@ -55,8 +47,9 @@ class Batch : public testing::Test {
   Outcome run(const std::vector<std::string>& args, const std::string& before = "",
               const std::string& input = "/dev/null") {
     const char* program = std::getenv("KESTRUNE");
-    std::string command = "cd '" + dir_.string() + "' && " + before + " exec env -i LC_ALL=C.UTF-8 " +
-                          "PATH=/usr/bin:/bin '" + (program ? program : KESTRUNE_PATH) + "'";
+    std::string command = "cd '" + dir_.string() + "' && " + before +
+                          " exec env -i LC_ALL=C.UTF-8 " + "PATH=/usr/bin:/bin '" +
+                          (program ? program : KESTRUNE_PATH) + "'";
     for (const std::string& arg : args) command += " '" + arg + "'";
     const int status = std::system((command + " <" + input + " >.stdout 2>.stderr").c_str());
     const Outcome outcome{WIFEXITED(status) ? WEXITSTATUS(status) : -1, readAll(dir_ / ".stdout"),
@@ -169,8 +162,8 @@ TEST_F(Batch, ReadsPipesAndFifosAsFiles) {
                      Rule{"[", "", "]", SortByElement, 1, 1}});
   std::string log;
   for (int i = 0; i < 40000; ++i)
-    log += "[" + std::to_string(i * 7919 % 1000) + "] " + (i % 3 ? "ERROR" : "INFO") +
-           " user=u" + std::to_string(i) + " x\r\n";
+    log += "[" + std::to_string(i * 7919 % 1000) + "] " + (i % 3 ? "ERROR" : "INFO") + " user=u" +
+           std::to_string(i) + " x\r\n";
   writeAll(dir_ / "log.txt", log);
   const std::vector<std::string> args = {"+stat", "in_file=log.txt", "out_file=file.txt",
                                          "templet=p.shbl"};

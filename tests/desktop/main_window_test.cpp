@@ -30,6 +30,7 @@
 
 #include "preview/preview_dialog.h"
 #include "preview/preview_view.h"
+#include "support/file_bytes.h"
 #include "support/modal_answers.h"
 #include "ui/ui_text.h"
 
@@ -37,11 +38,6 @@ namespace strovel {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string readAll(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), {}};
-}
 
 RuleList ruleListOf(std::initializer_list<Rule> rules) {
   RuleList list;

@@ -17,20 +17,12 @@
 #include "patterns/pattern_file.h"
 #include "platform/codepage.h"
 #include "platform/file_system.h"
+#include "support/file_bytes.h"
 
 namespace strovel {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string readAll(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), {}};
-}
-
-void writeAll(const fs::path& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary) << bytes;
-}
 
 class DiffCommandTest : public testing::Test {
  protected:

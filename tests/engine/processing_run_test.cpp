@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "support/memory_file_system.h"
+#include "support/test_environment.h"
 
 namespace strovel {
 namespace {
@@ -202,15 +203,7 @@ class FaultyDisk : public MemoryFileSystem {
 // writing threads: the run ends as it always has (the exception reaches the
 // caller, or notice 160), every thread joined and the old result intact.
 TEST(ProcessingRunFaults, EndTheRunCleanlyInEveryThread) {
-  struct Environment : RunEnvironment {
-    FaultyDisk disk;
-    RecordingSink sink;
-    LanguageSelector russian;
-    FileSystem& files() override { return disk; }
-    NoticeSink& notices() override { return sink; }
-    const LanguageSelector& language() override { return russian; }
-    void openResult(const std::string&) override {}
-  } env;
+  TestEnvironment<FaultyDisk> env;
   std::string input;
   // Long enough for the result to take two writes.
   for (int i = 0; i < 100000; ++i) input += "line " + std::to_string(i) + "\r\n";

@@ -15,6 +15,7 @@
 #include "platform/codepage.h"
 #include "platform/text_mode.h"
 #include "support/memory_file_system.h"
+#include "support/test_environment.h"
 
 namespace strovel {
 namespace {
@@ -65,15 +66,7 @@ class PieceFileSystem : public MemoryFileSystem {
   }
 };
 
-struct Environment : RunEnvironment {
-  PieceFileSystem disk;
-  RecordingSink sink;
-  LanguageSelector russian;
-  FileSystem& files() override { return disk; }
-  NoticeSink& notices() override { return sink; }
-  const LanguageSelector& language() override { return russian; }
-  void openResult(const std::string&) override {}
-};
+using Environment = TestEnvironment<PieceFileSystem>;
 
 std::string summary(int id, std::initializer_list<TextArg> args) {
   return formatText(loadString(id), args);

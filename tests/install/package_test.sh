@@ -41,7 +41,8 @@ for file in ./usr/bin/kestrune ./usr/lib/kestrune/kestrune-desktop.so \
   ./usr/share/doc/strovel/copyright ./usr/share/doc/strovel/LICENSE; do
   grep -qx -- "$file" "$scratch/contents" || fail "the package lacks $file"
 done
-! grep -v '^\./usr/' "$scratch/contents" | grep -v '^\./$' | grep -q . ||
+outside=$(grep -v -e '^\./usr/' -e '^\./$' "$scratch/contents" || true)
+[ -z "$outside" ] ||
   fail "the package installs outside /usr: $(grep -v '^\./usr/' "$scratch/contents")"
 
 dpkg -x "$deb" "$scratch/root"

@@ -1,0 +1,218 @@
+#!/usr/bin/env python3
+"""Plants one fault at a time in a copy of the source and runs the tests.
+
+Each fault is a small, plausible slip in one file: a search that starts one
+byte off, a flag that is not set, a clamp one off. For each, the copy is
+rebuilt and ctest runs until the first failing test; a fault is caught when
+some test fails, missed when all pass. The copy lives in WORK (default
+/tmp/strovel-mutants) and its build is reused between runs.
+
+  tools/mutate.py [--work DIR] [--only NAME,NAME] [--report FILE]
+
+The report is a Markdown table: fault, file, caught or missed, first
+failing test. The exit status is 1 when the unmutated copy fails its tests
+or a fault does not apply or does not build.
+"""
+import argparse
+import os
+import shutil
+import subprocess
+import sys
+import time
+
+# name, file, text as it stands, text with the fault
+FAULTS = [
+    # The engine
+    ("element-search-one-early", "engine/replace_between.cpp",
+     "a = finders.left.find(a + 1);", "a = finders.left.find(a);"),
+    ("element-search-one-late", "engine/replace_between.cpp",
+     "b = finders.right.find(b + 1);", "b = finders.right.find(b + 2);"),
+    ("finder-cache-one-past", "engine/text_search.cpp",
+     "from <= lastFound_) return lastFound_;", "from <= lastFound_ + 1) return lastFound_;"),
+    ("replace-overlapping-search", "engine/line_filters.cpp",
+     "at = findIn(text, from_, copied))", "at = findIn(text, from_, at + 1))"),
+    ("replace-holds-one-byte-less", "engine/line_filters.cpp",
+     ": from_.size() - 1;", ": from_.size() - 2 + (from_.size() == 1);"),
+    ("filter-lone-cr-not-a-line-end", "engine/line_filters.cpp",
+     "return cr != npos ? cr : text_.size();", "return text_.size();"),
+    ("unify-lone-cr-kept", "engine/line_filters.cpp",
+     "if (!crLf) p[out++] = '\\n';", "if (!crLf) p[out++] = '\\r';"),
+    ("filter-last-line-search-bound", "engine/line_filters.cpp",
+     "if (found == npos || found >= lastLf) {", "if (found == npos || found > lastLf) {"),
+    ("filter-count-not-kept", "engine/line_filters.cpp",
+     "    ++matching;\n    s = end;", "    s = end;"),
+    ("equal-keys-reversed", "engine/sorting.cpp",
+     "return rest(x) < rest(y); });", "return !(rest(y) < rest(x)); });"),
+    ("equal-keys-marked-by-position", "engine/sorting.cpp",
+     "same[k] = k > i && digit == r[k - 1].digit;", "same[k] = k > i;"),
+    ("keyless-line-one-later", "engine/sorting.cpp",
+     "if (p < runEnd) return;", "if (p <= runEnd) return;"),
+    ("keyless-line-before-its-run", "engine/sorting.cpp",
+     "runEnd = rank[runOf] + 1;", "runEnd = rank[runOf];"),
+    ("distinct-duplicates-not-counted", "engine/sorting.cpp",
+     "++st.keyed[id].count;\n        ++st.counts.second;", "++st.keyed[id].count;"),
+    ("distinct-greatest-takes-equal", "engine/sorting.cpp",
+     "if (st.greatest == npos || key > st.key(st.keyed[st.greatest]))",
+     "if (st.greatest == npos || key >= st.key(st.keyed[st.greatest]))"),
+    ("shown-pattern-cut-at-59", "engine/rule_chain.cpp",
+     "kShownPatternBytes = 60;", "kShownPatternBytes = 59;"),
+    ("shown-pattern-60-bytes-cut", "engine/rule_chain.cpp",
+     "if (text.size() <= kShownPatternBytes) return text;",
+     "if (text.size() < kShownPatternBytes) return text;"),
+    ("continue-behind-insertion", "engine/replace_between.cpp",
+     "a + insert.size() >= s + 1 ? rest : rest + 1", "rest + 1"),
+    ("in-file-pattern2-search-one-early", "engine/replace_between.cpp",
+     "right.find(a + rule_.Pattern1.size() + 1)", "right.find(a + rule_.Pattern1.size())"),
+    ("in-file-first-byte-searched", "engine/replace_between.cpp",
+     "left.find(first_ ? 1 : rest)", "left.find(first_ ? 0 : rest)"),
+    # The text-mode layer
+    ("reader-byte-26-ignored", "platform/text_mode.cpp",
+     "if (const void* z = std::memchr(raw.data(), 26, raw.size())) {",
+     "if (const void* z = std::memchr(raw.data(), 27, raw.size())) {"),
+    ("whole-text-byte-26-ignored", "platform/text_mode.cpp",
+     "std::memchr(bytes.data(), 26, bytes.size())", "std::memchr(bytes.data(), 27, bytes.size())"),
+    ("cr-lf-split-between-pieces", "platform/text_mode.cpp",
+     "pendingCr_ = !ended_ && raw.back() == '\\r';", "pendingCr_ = false;"),
+    ("held-cr-dropped-before-any-byte", "platform/text_mode.cpp",
+     "if (pendingCr_ && raw.front() != '\\n') text_[used_++] = '\\r';", ""),
+    ("writer-lf-without-cr", "platform/text_mode.cpp",
+     "if (src[i] == '\\n') *dst++ = '\\r';", ""),
+    # The pattern file
+    ("nine-padding-lines", "patterns/pattern_file.cpp",
+     "kPaddingLines = 10;", "kPaddingLines = 9;"),
+    ("atoi-negative-clamp", "patterns/pattern_file.cpp",
+     "negative ? std::int64_t{INT32_MAX} + 1 : std::int64_t{INT32_MAX}",
+     "std::int64_t{INT32_MAX}"),
+    ("atoi-no-clamp", "patterns/pattern_file.cpp",
+     "magnitude = std::min(limit, magnitude * 10 + (line[i] - '0'));",
+     "magnitude = magnitude * 10 + (line[i] - '0');"),
+    ("line-break-marker-misspelt", "patterns/pattern_file.cpp",
+     'kLineBreakMarker = "(_^p_)";', 'kLineBreakMarker = "(_^P_)";'),
+    ("line-break-marker-read-as-cr-lf", "patterns/pattern_file.cpp",
+     'appendReplaced(text, withoutCr, kLineBreakMarker, "\\n");',
+     'appendReplaced(text, withoutCr, kLineBreakMarker, "\\r\\n");'),
+    # The command line and the output name
+    ("trim-quotes-before-blanks", "app/command_line.cpp",
+     "  removeLeading(value, ' ');\n  removeTrailing(value, ' ');\n"
+     "  removeLeading(value, '\"');\n  removeTrailing(value, '\"');",
+     "  removeLeading(value, '\"');\n  removeTrailing(value, '\"');\n"
+     "  removeLeading(value, ' ');\n  removeTrailing(value, ' ');"),
+    ("cut-at-last-templet", "app/command_line.cpp",
+     "const size_t at = rest.find(marker);", "const size_t at = rest.rfind(marker);"),
+    ("output-name-double-percent-kept", "engine/output_name.cpp",
+     "if (tail.starts_with(\"%%\")) {\n      name += '%';",
+     "if (tail.starts_with(\"%%\")) {\n      name += \"%%\";"),
+    # Atomic replacement
+    ("commit-after-failed-write", "platform/file_system.cpp",
+     "if (!ok_) return false;\n    ::fchmod", "::fchmod"),
+    ("regular-file-written-in-place", "platform/file_system.cpp",
+     "if (!S_ISREG(st.st_mode)) return openInPlace(path);", "return openInPlace(path);"),
+    # The editor model and the window
+    ("in-file-rule-shows-numbers", "editor/pattern_editor_model.cpp",
+     "{ReplaceBetweenInFile, 182, {true, true, false}}",
+     "{ReplaceBetweenInFile, 182, {true, true, true}}"),
+    ("distinct-rule-enables-pattern3", "editor/pattern_editor_model.cpp",
+     "{SortDistinct, 112, {true, false, true}}", "{SortDistinct, 112, {true, true, true}}"),
+    ("no-unsaved-changes-question", "app/main_window.cpp",
+     "if (!pattern_.patternModified) return true;\n  const std::string question",
+     "if (true) return true;\n  const std::string question"),
+    ("unsaved-question-no-cancels", "app/main_window.cpp",
+     "case QMessageBox::No:\n      return true;", "case QMessageBox::No:\n      return false;"),
+    ("not-modified-after-editor-ok", "app/main_window.cpp",
+     "pattern_.rules = editor.rules();\n  pattern_.patternModified = true;\n}",
+     "pattern_.rules = editor.rules();\n}"),
+]
+
+
+def run(cmd, cwd, log, timeout=None):
+    with open(log, "w") as out:
+        return subprocess.run(cmd, cwd=cwd, stdout=out, stderr=subprocess.STDOUT,
+                              timeout=timeout).returncode
+
+
+def first_failure(log):
+    for line in open(log, errors="replace"):
+        if "***Failed" in line or "***Timeout" in line or "***Exception" in line:
+            return line.split(":", 1)[1].split("...", 1)[0].strip() if ":" in line else line
+    return "?"
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--work", default="/tmp/strovel-mutants")
+    parser.add_argument("--only", default="")
+    parser.add_argument("--report", default="")
+    args = parser.parse_args()
+    root = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+    src = os.path.join(args.work, "src")
+    build = os.path.join(args.work, "build")
+    log = os.path.join(args.work, "log")
+    os.makedirs(args.work, exist_ok=True)
+
+    files = subprocess.run(["git", "ls-files", "--cached", "--others", "--exclude-standard"],
+                           cwd=root, check=True, capture_output=True, text=True).stdout.split("\n")
+    # The copy is brought up to date file by file, so that ninja rebuilds
+    # only what changed since the last run.
+    wanted_files = set(f for f in files if f and os.path.isfile(os.path.join(root, f)))
+    for dirpath, _, names in os.walk(src):
+        for n in names:
+            rel = os.path.relpath(os.path.join(dirpath, n), src)
+            if rel not in wanted_files:
+                os.remove(os.path.join(src, rel))
+    for f in sorted(wanted_files):
+        source, copy = os.path.join(root, f), os.path.join(src, f)
+        if os.path.isfile(copy) and open(copy, "rb").read() == open(source, "rb").read():
+            continue
+        os.makedirs(os.path.dirname(copy), exist_ok=True)
+        shutil.copy(source, copy)
+
+    faults = FAULTS
+    if args.only:
+        wanted = set(args.only.split(","))
+        faults = [f for f in FAULTS if f[0] in wanted]
+    for name, path, old, _ in faults:
+        count = open(os.path.join(src, path)).read().count(old)
+        if count != 1:
+            sys.exit(f"{name}: the text to change occurs {count} times in {path}")
+
+    if not os.path.isfile(os.path.join(build, "build.ninja")):
+        run(["cmake", "-S", src, "-B", build, "-G", "Ninja", "-DCMAKE_BUILD_TYPE=RelWithDebInfo",
+             "-DSTROVEL_BUILD_BENCH=OFF"], args.work, log)
+    ctest = ["ctest", "--test-dir", build, "-j2", "--stop-on-failure", "--timeout", "300"]
+    if run(["ninja", "-C", build], args.work, log) != 0 or run(ctest, args.work, log) != 0:
+        sys.exit(f"the unmutated source fails; see {log}")
+
+    rows = []
+    bad = False
+    for name, path, old, new in faults:
+        target = os.path.join(src, path)
+        original = open(target).read()
+        open(target, "w").write(original.replace(old, new))
+        started = time.time()
+        try:
+            if run(["ninja", "-C", build], args.work, log) != 0:
+                verdict, test = "does not build", "-"
+                bad = True
+            elif run(ctest, args.work, log) != 0:
+                verdict, test = "caught", first_failure(log)
+            else:
+                verdict, test = "missed", "-"
+        finally:
+            open(target, "w").write(original)
+        rows.append((name, path, verdict, test))
+        print(f"{name}: {verdict} ({test}, {time.time() - started:.0f} s)", flush=True)
+    run(["ninja", "-C", build], args.work, log)
+
+    caught = sum(1 for r in rows if r[2] == "caught")
+    lines = ["| fault | file | verdict | first failing test |", "|---|---|---|---|"]
+    lines += [f"| {n} | {p} | {v} | {t} |" for n, p, v, t in rows]
+    lines.append(f"\n{caught} of {len(rows)} faults caught")
+    report = "\n".join(lines) + "\n"
+    print(report)
+    if args.report:
+        open(args.report, "w").write(report)
+    return 1 if bad else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

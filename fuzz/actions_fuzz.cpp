@@ -158,7 +158,7 @@ Rule readRule(strovel::fuzz::ByteReader& in, std::int32_t action) {
 
 }  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+FUZZ_TARGET(actions) {
   using namespace strovel;
   fuzz::ByteReader in(data, size);
   const std::uint8_t first = in.byte();
@@ -192,5 +192,4 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       break;  // SortByElement is checked as a chain of one
   }
   compareChain(input, rules, stream);
-  return 0;
 }

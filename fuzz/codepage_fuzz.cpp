@@ -21,7 +21,7 @@ bool isContinuation(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0
 
 }  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+FUZZ_TARGET(codepage) {
   using namespace strovel;
   fuzz::ByteReader in(data, size);
   const std::string codeset = kCodesets[in.byte() % std::size(kCodesets)];
@@ -57,5 +57,4 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(keep == text.size() || !isContinuation(text[keep]));
     FUZZ_CHECK(start == text.size() || !isContinuation(text[start]));
   }
-  return 0;
 }

@@ -25,7 +25,7 @@ bool isTrimmed(const std::string& value) {
 
 }  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+FUZZ_TARGET(command_line) {
   using namespace strovel;
   const std::string_view line(reinterpret_cast<const char*>(data), size);
   const CommandLine parsed = parseCommandLine(line);
@@ -65,5 +65,4 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const std::string& piece : pieces) argv.push_back(piece.c_str());
     FUZZ_CHECK(joinArguments(static_cast<int>(argv.size()), argv.data()) == line);
   }
-  return 0;
 }

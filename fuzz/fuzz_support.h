@@ -1,8 +1,9 @@
 // Shared pieces of the fuzz targets: a reader that carves typed fields out
-// of the fuzzer's raw bytes, and the check that stops the run loudly when a
-// property fails. Every target defines LLVMFuzzerTestOneInput and is built
-// twice: with libFuzzer (clang, STROVEL_BUILD_FUZZ) to search for inputs,
-// and with replay_main.cpp (any compiler) to rerun the kept inputs in ctest.
+// of the fuzzer's raw bytes, the check that stops the run loudly when a
+// property fails, and FUZZ_TARGET. With libFuzzer (clang,
+// STROVEL_BUILD_FUZZ) each target is its own program; in every other build
+// all targets go into one replay program (replay_main.cpp) that reruns the
+// kept inputs in ctest.
 #pragma once
 
 #include <algorithm>
@@ -10,8 +11,10 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <map>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace strovel::fuzz {
 
@@ -42,12 +45,7 @@ class ByteReader {
     rest_.remove_prefix(length);
     return value;
   }
-  // Everything that is left.
-  std::string rest() {
-    std::string value(rest_);
-    rest_ = {};
-    return value;
-  }
+  std::string rest() { return std::string(std::exchange(rest_, {})); }
 
  private:
   std::string_view rest_;
@@ -63,7 +61,24 @@ class ByteReader {
   std::abort();
 }
 
+using Target = void (*)(const std::uint8_t*, std::size_t);
+inline std::map<std::string, Target>& targets() {
+  static std::map<std::string, Target> all;
+  return all;
+}
+inline bool addTarget(const char* name, Target target) {
+  return targets().emplace(name, target).second;
+}
+
 }  // namespace strovel::fuzz
 
 #define FUZZ_CHECK(condition) \
   ((condition) ? static_cast<void>(0) : ::strovel::fuzz::fail(#condition, __FILE__, __LINE__))
+
+// Defines a target and adds it to targets() under its name. A libFuzzer
+// program holds one target (libfuzzer_main.cpp); the replay program all.
+#define FUZZ_TARGET(name)                                              \
+  static void fuzz_##name(const std::uint8_t* data, std::size_t size); \
+  [[maybe_unused]] static const bool added_##name =                    \
+      ::strovel::fuzz::addTarget(#name, fuzz_##name);                  \
+  static void fuzz_##name(const std::uint8_t* data, std::size_t size)

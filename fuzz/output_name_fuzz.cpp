@@ -44,7 +44,7 @@ bool expectedConversion(std::string_view text, int number, std::string& out, std
 
 }  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+FUZZ_TARGET(output_name) {
   strovel::fuzz::ByteReader in(data, size);
   const int number = in.int32();
   const std::string nameTemplate = in.rest();
@@ -67,5 +67,4 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
   }
   FUZZ_CHECK(name == expected);
-  return 0;
 }

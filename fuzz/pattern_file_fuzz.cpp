@@ -8,7 +8,7 @@
 #include "fuzz/fuzz_support.h"
 #include "patterns/pattern_file.h"
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+FUZZ_TARGET(pattern_file) {
   using namespace strovel;
   const RuleList rules =
       decodePatternFile(std::string_view(reinterpret_cast<const char*>(data), size));
@@ -22,5 +22,4 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(rule.Pattern2.find('\r') == std::string::npos);
     FUZZ_CHECK(rule.Pattern3.find('\r') == std::string::npos);
   }
-  return 0;
 }

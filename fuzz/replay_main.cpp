@@ -1,56 +1,54 @@
-// The replay driver: links one fuzz target's LLVMFuzzerTestOneInput with a
-// main that feeds it every file named on the command line or found in the
-// folders named there. This is how the kept corpora and the inputs that once
-// failed run in ctest under any compiler, without libFuzzer.
-#include <cstddef>
-#include <cstdint>
+// The replay driver: every fuzz target linked into one program. Given
+// folders, it feeds each target the files under <folder>/<target>/ (the
+// kept corpus and the inputs that once failed); given a target's name
+// first, it feeds that target the files or folders that follow. This is
+// how the kept inputs run in ctest under any compiler, without libFuzzer.
 #include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <iterator>
-#include <string>
 #include <vector>
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size);
+#include "fuzz/fuzz_support.h"
+
+namespace fs = std::filesystem;
 
 namespace {
 
-std::vector<std::filesystem::path> inputsUnder(const std::filesystem::path& path) {
-  std::vector<std::filesystem::path> files;
-  if (std::filesystem::is_directory(path)) {
-    for (const auto& entry : std::filesystem::recursive_directory_iterator(path))
+// Feeds every file at `path` to `target`; returns how many there were.
+std::size_t replay(strovel::fuzz::Target target, const fs::path& path) {
+  std::vector<fs::path> files;
+  if (fs::is_directory(path)) {
+    for (const auto& entry : fs::recursive_directory_iterator(path))
       if (entry.is_regular_file()) files.push_back(entry.path());
-  } else {
+  } else if (fs::exists(path)) {
     files.push_back(path);
   }
-  return files;
-}
-
-// Runs one input from an exact-size heap copy, so reading past its end is
-// caught by AddressSanitizer just as under libFuzzer.
-bool replay(const std::filesystem::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  if (!in) {
-    std::cerr << "cannot read " << file << "\n";
-    return false;
+  for (const fs::path& file : files) {
+    std::ifstream in(file, std::ios::binary);
+    // An exact-size heap copy, so that reading past its end is caught by
+    // AddressSanitizer just as under libFuzzer.
+    const std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), {});
+    target(bytes.data(), bytes.size());
   }
-  const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  std::vector<std::uint8_t> copy(bytes.begin(), bytes.end());
-  LLVMFuzzerTestOneInput(copy.data(), copy.size());
-  return true;
+  return files.size();
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::size_t count = 0;
-  for (int i = 1; i < argc; ++i) {
-    if (!std::filesystem::exists(argv[i])) continue;  // a target may have no kept failures
-    for (const auto& file : inputsUnder(argv[i])) {
-      if (!replay(file)) return 1;
-      ++count;
-    }
+  const auto& targets = strovel::fuzz::targets();
+  if (argc > 1 && targets.count(argv[1])) {
+    std::size_t count = 0;
+    for (int i = 2; i < argc; ++i) count += replay(targets.at(argv[1]), argv[i]);
+    std::cout << argv[1] << ": replayed " << count << " inputs\n";
+    return 0;
   }
-  std::cout << "replayed " << count << " inputs\n";
-  return count > 0 ? 0 : 1;
+  for (const auto& [name, target] : targets) {
+    std::size_t count = 0;
+    for (int i = 1; i < argc; ++i) count += replay(target, fs::path(argv[i]) / name);
+    std::cout << name << ": replayed " << count << " inputs\n";
+    if (count == 0) return 1;  // a target without inputs is a mistake in the tree
+  }
+  return 0;
 }

@@ -121,6 +121,66 @@ FAULTS = [
     ("not-modified-after-editor-ok", "app/main_window.cpp",
      "pattern_.rules = editor.rules();\n  pattern_.patternModified = true;\n}",
      "pattern_.rules = editor.rules();\n}"),
+    # Statistics, progress and the run
+    ("keep-summary-shows-delete-text", "engine/rule_chain.cpp",
+     "lines.push_back(c.summary(146, {c.first(), count}));",
+     "lines.push_back(c.summary(148, {c.first(), count}));"),
+    ("replace-summary-shows-between-text", "engine/rule_chain.cpp",
+     "c.rule.ActionType == Replace ? 144 : 150", "c.rule.ActionType == Replace ? 150 : 150"),
+    ("sort-summary-counts-swapped", "engine/rule_chain.cpp",
+     "152, {context_.first(), context_.second(), counts.first, counts.second}",
+     "152, {context_.first(), context_.second(), counts.second, counts.first}"),
+    ("distinct-report-count-off", "engine/rule_chain.cpp",
+     "formatText(format, {entry.key, entry.count})", "formatText(format, {entry.key, entry.count + 1})"),
+    ("statistics-block-one-empty-line", "engine/processing_run.cpp",
+     'writer.write("\\n\\n");', 'writer.write("\\n");'),
+    ("result-opened-unasked", "engine/processing_run.cpp",
+     "if (options.openResult) environment.openResult(resultName);",
+     "environment.openResult(resultName);"),
+    ("failed-read-not-reported", "engine/processing_run.cpp",
+     "  if (source->failed()) {\n    environment.notices().notify({164, inputPath});\n"
+     "    return false;\n  }\n", ""),
+    ("dos-conversion-skipped", "engine/piece_flow.cpp",
+     "if (dosMode_) oemToAnsi(text);", ""),
+    ("cp866-letter-swapped", "platform/codepage.cpp",
+     "0x0428, 0x0429, 0x042A, 0x042B,", "0x0428, 0x0429, 0x042B, 0x042B,"),
+    ("utf8-prefix-cut-splits-character", "platform/codepage.cpp",
+     "return split ? split->start : limit;", "return limit;"),
+    ("utf8-suffix-cut-splits-character", "platform/codepage.cpp",
+     "return split ? split->end : start;", "return start;"),
+    # Patterns in folders, the command line's options
+    ("folders-listed-as-patterns", "patterns/pattern_library.cpp",
+     "if (::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) continue;", ""),
+    ("extension-added-twice", "patterns/pattern_library.cpp",
+     "if (!std::string_view(path).ends_with(kPatternExtension)) path += kPatternExtension;",
+     "path += kPatternExtension;"),
+    ("missing-pattern-not-reported", "app/batch_run.cpp",
+     "notices.notify({140, {}});", ""),
+    ("options-read-in-another-order", "app/command_line.cpp",
+     'result.statistics = consumePrefix(rest, "+stat ");\n  result.silentMode = consumePrefix(rest, "+silent ");',
+     'result.silentMode = consumePrefix(rest, "+silent ");\n  result.statistics = consumePrefix(rest, "+stat ");'),
+    # The diff and the preview
+    ("diff-range-of-one-spelt-out", "diff/text_diff.cpp",
+     "count == 1 ? std::to_string(start)", "count == 0 ? std::to_string(start)"),
+    ("diff-two-context-lines", "diff/diff_command.cpp",
+     "diffLines(trial->input, trial->result, 3)", "diffLines(trial->input, trial->result, 2)"),
+    ("diff-no-newline-mark-dropped", "diff/text_diff.cpp",
+     'if (side.lacksNewline(index)) out.append("\\\\ No newline at end of file\\n");', ""),
+    ("preview-pairs-unalike-lines", "preview/alignment.cpp",
+     "if (score >= 500)", "if (score >= 0)"),
+    ("preview-segments-merged-across-kinds", "preview/alignment.cpp",
+     "if (last.kind == kind && last.left + last.count == left",
+     "if (last.left + last.count == left"),
+    # Window details
+    ("window-buttons-auto-default", "app/main_window.cpp",
+     "b->setAutoDefault(false);", "b->setAutoDefault(true);"),
+    ("f1-taken-with-modifiers", "ui/message_boxes.cpp",
+     "if (key.key() != Qt::Key_F1 || (key.modifiers() & held)) return false;",
+     "if (key.key() != Qt::Key_F1 || !held) return false;"),
+    ("dialog-unit-a-seventh-of-height", "ui/dialog_units.cpp",
+     "down_ = metrics.height() / 8.0;", "down_ = metrics.height() / 7.0;"),
+    ("pattern-list-sorted-by-case", "app/main_window.cpp",
+     "Qt::CaseInsensitive", "Qt::CaseSensitive"),
 ]
 
 
@@ -142,8 +202,9 @@ def main():
     parser.add_argument("--work", default="/tmp/strovel-mutants")
     parser.add_argument("--only", default="")
     parser.add_argument("--report", default="")
+    parser.add_argument("--tree", default="", help="the tree to copy (default: this one)")
     args = parser.parse_args()
-    root = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+    root = args.tree or os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
     src = os.path.join(args.work, "src")
     build = os.path.join(args.work, "build")
     log = os.path.join(args.work, "log")

@@ -1,9 +1,11 @@
 // Literal versions of the actions, written step by step from their
 // descriptions: in-place edits of one string, every search from scratch,
 // placing lines one by one into a list. Slow and obviously right; the fast
-// engine must give the same bytes and counts on any input.
+// engine must give the same bytes and counts on any input. (std::string::find
+// finds an empty text wherever the search starts, and nothing past the end.)
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -14,228 +16,162 @@
 
 namespace strovel::literal {
 
-inline constexpr std::size_t kNone = std::string::npos;
+using Counts = std::pair<std::uint64_t, std::uint64_t>;
+using Report = std::vector<std::pair<std::string, std::uint64_t>>;
+using Element = std::optional<std::pair<std::size_t, std::size_t>>;
+constexpr std::size_t kNone = std::string::npos;
 
-inline std::size_t searchFrom(const std::string& text, const std::string& t, std::size_t p) {
-  if (p > text.size()) return kNone;
-  if (t.empty()) return p;
-  return text.find(t, p);
-}
-
-inline std::size_t lineEnd(const std::string& text, std::size_t s) {
-  const std::size_t lf = searchFrom(text, "\n", s + 1);
-  return lf == kNone ? text.size() : lf;
-}
-
+// Every CR LF, then every lone CR, becomes LF; then each occurrence of
+// Pattern1, left to right, becomes Pattern2, the search going on behind it.
 inline std::uint64_t replace(std::string& text, const Rule& rule) {
-  for (std::size_t p = text.find("\r\n"); p != kNone; p = text.find("\r\n", p + 1))
-    text.replace(p, 2, "\n");
-  for (char& c : text)
-    if (c == '\r') c = '\n';
-  if (rule.Pattern1.empty()) return 0;
+  for (std::size_t p = text.find("\r\n"); p != kNone; p = text.find("\r\n", p)) text.erase(p, 1);
+  std::replace(text.begin(), text.end(), '\r', '\n');
   std::uint64_t count = 0;
-  for (std::size_t p = searchFrom(text, rule.Pattern1, 0); p != kNone;
-       p = searchFrom(text, rule.Pattern1, p + rule.Pattern2.size())) {
+  for (std::size_t p = 0; !rule.Pattern1.empty() && (p = text.find(rule.Pattern1, p)) != kNone;
+       ++count) {
     text.replace(p, rule.Pattern1.size(), rule.Pattern2);
-    ++count;
+    p += rule.Pattern2.size();
   }
   return count;
 }
 
-inline std::size_t filterLineEnd(const std::string& text, std::size_t s) {
-  std::size_t e = searchFrom(text, "\n", s + 1);
-  if (e == kNone) e = searchFrom(text, "\r", s + 1);
-  return e == kNone ? text.size() : e;
-}
-
-inline std::uint64_t keepLines(std::string& text, const Rule& rule) {
+// The segments in which Pattern1 begins are kept (or dropped) and counted.
+// A segment runs from s (0 or a LF) to the next LF; when no LF is left, to
+// the next CR, or to the end.
+inline std::uint64_t filter(std::string& text, const Rule& rule, bool keep) {
   std::string result;
   std::uint64_t count = 0;
-  for (std::size_t s = 0;;) {
-    std::size_t e = filterLineEnd(text, s);
-    if (e == s) break;
-    const std::size_t f = searchFrom(text, rule.Pattern1, s);
-    if (f == kNone) break;
-    if (f < e) {
-      result += text.substr(s, e - s);
-      ++count;
-    } else if (f / e > 100) {
-      const std::size_t t = searchFrom(text, "\n", static_cast<std::size_t>(f * 0.9));
-      if (t != kNone && e < t && t <= f) e = t;
-    }
-    s = e;
+  for (std::size_t s = 0, e; s < text.size(); s = e) {
+    const std::size_t lf = text.find('\n', s + 1);
+    e = std::min(lf != kNone ? lf : text.find('\r', s + 1), text.size());
+    const bool holds = text.find(rule.Pattern1, s) < e;
+    count += holds;
+    if (holds == keep) result += text.substr(s, e - s);
   }
   text = result;
   return count;
 }
+inline std::uint64_t keepLines(std::string& t, const Rule& r) { return filter(t, r, true); }
+inline std::uint64_t deleteLines(std::string& t, const Rule& r) { return filter(t, r, false); }
 
-inline std::uint64_t deleteLines(std::string& text, const Rule& rule) {
-  std::string result;
-  std::uint64_t count = 0;
-  for (std::size_t s = 0;;) {
-    const std::size_t e = filterLineEnd(text, s);
-    if (e == s) break;
-    const std::size_t f = searchFrom(text, rule.Pattern1, s);
-    if (f != kNone && f < e)
-      ++count;
-    else
-      result += text.substr(s, e - s);
-    s = e;
-  }
-  text = result;
-  return count;
-}
-
-inline std::optional<std::pair<std::size_t, std::size_t>> locate(const std::string& text,
-                                                                 const Rule& rule, std::size_t s,
-                                                                 std::size_t e) {
+// The element of line [s, e): a at the LocationFromStart-th Pattern1, each
+// search one byte further on (s when Pattern1 is empty or not searched); b
+// at the LocationAfterPattern1-th Pattern2, the first searched from one byte
+// behind Pattern1 (e when Pattern2 is empty). None if a marker lies past e.
+inline Element locate(const std::string& text, const Rule& rule, std::size_t s, std::size_t e) {
   std::size_t a = s;
-  if (!rule.Pattern1.empty() && rule.LocationFromStart > 0) {
-    for (int i = 0; i < rule.LocationFromStart; ++i) {
-      a = searchFrom(text, rule.Pattern1, a + 1);
-      if (a == kNone || a > e) return std::nullopt;
-    }
-  }
-  std::size_t b;
-  if (rule.Pattern2.empty()) {
-    b = e;
-  } else {
-    b = a + rule.Pattern1.size();
-    for (int i = 0; i < rule.LocationAfterPattern1; ++i) {
-      b = searchFrom(text, rule.Pattern2, b + 1);
-      if (b == kNone || b > e) return std::nullopt;
-    }
-  }
-  return std::make_pair(a, b);
+  for (int i = 0; !rule.Pattern1.empty() && i < rule.LocationFromStart; ++i)
+    if ((a = text.find(rule.Pattern1, a + 1)) > e) return std::nullopt;
+  if (rule.Pattern2.empty()) return std::pair(a, e);
+  std::size_t b = a + rule.Pattern1.size();
+  for (int i = 0; i < rule.LocationAfterPattern1; ++i)
+    if ((b = text.find(rule.Pattern2, b + 1)) > e) return std::nullopt;
+  return std::pair(a, b);
 }
 
+// Each line's stretch from Pattern1 to the end of Pattern2 (or of the text)
+// becomes Pattern3; the next line starts at the first LF behind both the
+// insertion and the line's first byte.
 inline std::uint64_t replaceBetween(std::string& text, const Rule& rule) {
   std::uint64_t count = 0;
-  for (std::size_t s = 0;;) {
-    const std::size_t e = lineEnd(text, s);
-    if (e == s) break;
+  for (std::size_t s = 0; s < text.size();) {
     std::size_t from = s + 1;
-    if (auto element = locate(text, rule, s, e)) {
+    const std::size_t e = std::min(text.find('\n', s + 1), text.size());  // the line's end
+    if (const Element element = locate(text, rule, s, e)) {
       const auto [a, b] = *element;
-      text.erase(a, std::min(b - a + rule.Pattern2.size(), text.size() - a));
-      text.insert(a, rule.Pattern3);
+      text.replace(a, b - a + rule.Pattern2.size(), rule.Pattern3);
+      from = std::max(from, a + rule.Pattern3.size());
       ++count;
-      from = std::max(s + 1, a + rule.Pattern3.size());
     }
-    const std::size_t next = searchFrom(text, "\n", from);
-    if (next == kNone) break;
-    s = next;
+    s = text.find('\n', from);
   }
   return count;
 }
 
+// Each stretch from a Pattern1 to the next Pattern2 behind it becomes
+// Pattern3, searching on behind the insertion; the first search starts at
+// byte 1. An empty marker that is not searched stands for where the search
+// is (Pattern1) or for the end of the text (Pattern2).
 inline std::uint64_t replaceBetweenInFile(std::string& text, const Rule& rule) {
+  const bool leftHere = rule.LocationFromStart == 0 && rule.Pattern1.empty();
+  const bool rightAtEnd = rule.LocationAfterPattern1 == 0 && rule.Pattern2.empty();
   std::uint64_t count = 0;
-  for (std::size_t p = 0;;) {
-    if (p == text.size()) break;
-    std::size_t a;
-    if (rule.LocationFromStart == 0 && rule.Pattern1.empty()) {
-      a = p;
-    } else {
-      a = searchFrom(text, rule.Pattern1, p == 0 ? 1 : p);
-      if (a == kNone) break;
-    }
-    std::size_t b;
-    if (rule.LocationAfterPattern1 == 0 && rule.Pattern2.empty()) {
-      b = text.size();
-    } else {
-      b = searchFrom(text, rule.Pattern2, a + rule.Pattern1.size() + 1);
-      if (b == kNone) break;
-    }
-    text.erase(a, b - a + rule.Pattern2.size());
-    text.insert(a, rule.Pattern3);
-    ++count;
+  for (std::size_t p = 0; p < text.size();) {
+    const std::size_t a = leftHere ? p : text.find(rule.Pattern1, std::max<std::size_t>(p, 1));
+    if (a == kNone) break;
+    const std::size_t b =
+        rightAtEnd ? text.size() : text.find(rule.Pattern2, a + rule.Pattern1.size() + 1);
+    if (b == kNone) break;
+    text.replace(a, b - a + rule.Pattern2.size(), rule.Pattern3);
     p = a + rule.Pattern3.size();
+    ++count;
   }
   return count;
 }
 
 struct Placed {
-  std::string segment;
-  std::string key;
-  std::uint64_t count = 1;
-  bool first = false;  // the input's first line
+  std::string segment, key;  // the segment holds the line with the LF in front of it
+  std::uint64_t count;
+  bool first;  // the input's first line
 };
 
-// Walks the lines and places them one by one; distinct selects SortDistinct.
-inline std::vector<Placed> place(const std::string& text, const Rule& rule, bool distinct,
-                                 std::uint64_t& first, std::uint64_t& second) {
+// Places the lines one by one: a line with an element goes before the first
+// entry whose key is not less than its own (for SortDistinct an equal key
+// only counts there), a line without one goes to the end. The key is the
+// b - a bytes right behind Pattern1, cut at the end of the text. The counts:
+// keyed lines placed, and lines without an element (or duplicates). The
+// report lists each entry's key and count, highest count first, of equal
+// counts the later entry first. A report asked for makes it SortDistinct.
+inline Counts sort(std::string& text, const Rule& rule, Report* report) {
+  const bool distinct = report != nullptr;
   std::vector<Placed> list;
-  first = second = 0;
-  for (std::size_t s = 0;;) {
-    const std::size_t e = lineEnd(text, s);
-    if (e == s) break;
-    Placed entry{text.substr(s, e - s), "", 1, s == 0};
-    auto element = locate(text, rule, s, e);
+  Counts counts;
+  for (std::size_t s = 0, e; s < text.size(); s = e) {
+    e = std::min(text.find('\n', s + 1), text.size());
+    Placed line{text.substr(s, e - s), "", 1, s == 0};
+    const Element element = locate(text, rule, s, e);
     if (!element) {
-      list.push_back(entry);
-      if (!distinct) ++second;
-    } else {
-      const auto [a, b] = *element;
-      const std::size_t keyAt = std::min(a + rule.Pattern1.size(), text.size());
-      entry.key = text.substr(keyAt, std::min(b - a, text.size() - keyAt));
-      std::size_t i = 0;
-      while (i < list.size() && list[i].key < entry.key) ++i;
-      if (distinct && i < list.size() && list[i].key == entry.key) {
-        ++list[i].count;
-        ++second;
-      } else {
-        list.insert(list.begin() + static_cast<std::ptrdiff_t>(i), entry);
-        ++first;
-      }
+      list.push_back(line);
+      counts.second += !distinct;
+      continue;
     }
-    const std::size_t next = searchFrom(text, "\n", s + 1);
-    if (next == kNone) break;
-    s = next;
+    const auto [a, b] = *element;
+    line.key = text.substr(std::min(a + rule.Pattern1.size(), text.size()), b - a);
+    const auto at =
+        std::find_if(list.begin(), list.end(), [&](const Placed& p) { return p.key >= line.key; });
+    const bool duplicate = distinct && at != list.end() && at->key == line.key;
+    ++(duplicate ? counts.second : counts.first);
+    if (duplicate) ++at->count;
+    if (!duplicate) list.insert(at, line);
   }
-  return list;
-}
-
-// Joins the placed segments; a first line that moved gets a LF in front and
-// the new first segment loses its own.
-inline std::string join(const std::vector<Placed>& list) {
-  if (list.empty() || list[0].first) {
-    std::string out;
-    for (const Placed& p : list) out += p.segment;
-    return out;
-  }
-  std::string out;
-  for (std::size_t i = 0; i < list.size(); ++i) {
-    if (i == 0)
-      out += list[i].segment.substr(1);
-    else
-      out += (list[i].first ? "\n" : "") + list[i].segment;
-  }
-  return out;
-}
-
-inline std::pair<std::uint64_t, std::uint64_t> sortByElement(std::string& text, const Rule& rule) {
-  std::uint64_t first, second;
-  const std::vector<Placed> list = place(text, rule, false, first, second);
-  if (!list.empty()) text = join(list);
-  return {first, second};
-}
-
-inline std::pair<std::uint64_t, std::uint64_t> sortDistinct(
-    std::string& text, const Rule& rule,
-    std::vector<std::pair<std::string, std::uint64_t>>& report) {
-  std::uint64_t first, second;
-  const std::vector<Placed> list = place(text, rule, true, first, second);
-  if (!list.empty()) text = join(list);
-  report.clear();
-  std::vector<const Placed*> order;
+  // A first line that moved gets a LF in front; the new first one loses its own.
+  if (!list.empty() && !list[0].first) list[0].segment.erase(0, 1);
+  text.clear();
   for (const Placed& p : list) {
-    std::size_t i = 0;
-    while (i < order.size() && order[i]->count > p.count) ++i;
-    order.insert(order.begin() + static_cast<std::ptrdiff_t>(i), &p);
+    text += (p.first && !list[0].first ? "\n" : "") + p.segment;
+    if (!distinct) continue;
+    const auto at = std::find_if(report->begin(), report->end(),
+                                 [&](const auto& entry) { return entry.second <= p.count; });
+    report->emplace(at, p.key, p.count);
   }
-  for (const Placed* p : order) report.emplace_back(p->key, p->count);
-  return {first, second};
+  return counts;
+}
+inline Counts sortByElement(std::string& t, const Rule& r) { return sort(t, r, nullptr); }
+inline Counts sortDistinct(std::string& t, const Rule& r, Report& report) {
+  report.clear();
+  return sort(t, r, &report);
+}
+
+// The rule's action on the text (unknown ones change nothing).
+inline Counts apply(std::string& text, const Rule& rule, Report& report) {
+  const std::int32_t a = rule.ActionType;
+  if (a == SortByElement) return sortByElement(text, rule);
+  if (a == SortDistinct) return sortDistinct(text, rule, report);
+  if (a == KeepLinesWith || a == DeleteLinesWith)
+    return {filter(text, rule, a == KeepLinesWith), 0};
+  if (a == Replace) return {replace(text, rule), 0};
+  if (a == ReplaceBetween) return {replaceBetween(text, rule), 0};
+  return {a == ReplaceBetweenInFile ? replaceBetweenInFile(text, rule) : 0, 0};
 }
 
 }  // namespace strovel::literal

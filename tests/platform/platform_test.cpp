@@ -1,0 +1,280 @@
+// Tests of the platform layer.
+//
+// The disk FileSystem, in a fresh temporary folder: whole-file reads,
+// atomic replacement (content, permission bits, no temporary left
+// behind, the old file intact until commit and after a failure), a FIFO
+// whose reader is gone, and lexical absolute paths. (Text read in pieces,
+// links, targets that cannot be made, FIFOs and spools written whole,
+// permissions and full disks are tried on the program itself, in
+// tests/reliability/fault_test.sh.)
+//
+// The text-mode layer: the reading conversion (CR LF collapsed, Ctrl-Z
+// ending the text, every other byte kept), whole and in pieces, and the
+// TextModeWriter against a recording OutputFile, each against the literal
+// byte-by-byte conversion, with texts longer than the writer's internal
+// chunk and an OutputFile whose writes fail.
+//
+// The code pages: codeset names, UTF-8 <-> codeset conversion with its
+// substitutes, the CP866 (DOS mode) conversion with Windows' best-fit bytes,
+// and the byte cuts that must not split a UTF-8 character. Most cases name
+// the codeset explicitly so they do not depend on the test's locale.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include <clocale>
+#include <csignal>
+#include <random>
+
+#include "platform/codepage.h"
+#include "platform/file_system.h"
+#include "platform/text_mode.h"
+#include "support/file_bytes.h"
+
+namespace strovel {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::string_literals;
+constexpr std::size_t kMiB = std::size_t{1} << 20;
+
+// Files are put and read with the standard library (support/file_bytes.h),
+// independently of the code under test, in a folder of the test's own that
+// is its current folder.
+TEST(DiskFileSystem, ReadsAndReplacesFilesAtomically) {
+  const fs::path cwd = fs::current_path();
+  std::string dir = "/tmp/strovel-fs-XXXXXX";
+  ASSERT_NE(::mkdtemp(dir.data()), nullptr);
+  fs::current_path(dir);
+  // The files in the folder; a temporary file left behind shows up here.
+  const auto files = [] { return std::distance(fs::directory_iterator("."), {}); };
+  FileSystem& disk = diskFileSystem();
+  // Every byte value, repeating with a period that is no power of two, more
+  // than any single read or write takes.
+  std::string bytes = "\r\n\x1A\0tail"s;
+  for (std::size_t i = 0; i < 3 * kMiB + 17; ++i) bytes += static_cast<char>(i % 257);
+  writeAll("all.bin", bytes);
+  EXPECT_TRUE(disk.readFile(dir + "/all.bin") == bytes && disk.canRead("all.bin"));
+  // A file whose stat size (0) does not tell how much it holds.
+  EXPECT_EQ(disk.readFile("/proc/version"), readAll("/proc/version"));
+  fs::create_directory("folder");
+  for (const std::string& bad : {"missing.txt"s, "folder"s, "missing/x"s, ""s})
+    EXPECT_FALSE(disk.readFile(bad) || disk.canRead(bad) || disk.openText(bad)) << bad;
+
+
+  // A replaced file's old content stays readable until commit (an input
+  // named as the output) and after a failed write. (The program's runs check
+  // the modes of new and replaced files.)
+  std::unique_ptr<OutputFile> out = disk.createFile("file.bin");
+  ASSERT_TRUE(out && out->write(bytes) && out->commit());
+  EXPECT_TRUE(readAll("file.bin") == bytes);
+  out = disk.createFile(dir + "/file.bin");
+  ASSERT_TRUE(out && out->write("ne") && out->write("w"));
+  EXPECT_TRUE(disk.readFile("file.bin") == bytes);
+  // Where the file system has unnamed files, the new content has no name yet.
+  if (const int probe = ::open(".", O_TMPFILE | O_WRONLY, 0600); probe >= 0) {
+    ::close(probe);
+    EXPECT_EQ(files(), 3);
+  }
+  ASSERT_TRUE(out->commit());
+  EXPECT_EQ(readAll("file.bin"), "new");
+  // Writes to regular files beyond 4096 bytes fail (EFBIG) until the limit is
+  // lifted. Nothing may be printed meanwhile: the test log itself may be a
+  // file already past the limit.
+  rlimit old{};
+  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
+  const rlimit lowered{4096, old.rlim_max};
+  out = disk.createFile("file.bin");
+  void (*oldHandler)(int) = std::signal(SIGXFSZ, SIG_IGN);
+  const bool failed = out && ::setrlimit(RLIMIT_FSIZE, &lowered) == 0 &&
+                      !out->write(std::string(10000, 'n')) && !out->commit();
+  ::setrlimit(RLIMIT_FSIZE, &old);
+  std::signal(SIGXFSZ, oldHandler);
+  out.reset();
+  EXPECT_TRUE(failed && readAll("file.bin") == "new" && files() == 3);
+
+  // A FIFO is written in place; once its reader is gone, both the write and
+  // the commit report the failure.
+  ASSERT_EQ(::mkfifo("fifo", 0600), 0);
+  const int reader = ::open("fifo", O_RDONLY | O_NONBLOCK);  // lets the writer open at once
+  out = disk.createFile("fifo");
+  ::close(reader);
+  oldHandler = std::signal(SIGPIPE, SIG_IGN);
+  EXPECT_TRUE(reader >= 0 && out && !out->write("no reader") && !out->commit());
+  std::signal(SIGPIPE, oldHandler);
+  EXPECT_TRUE(fs::is_fifo("fifo"));
+
+  // Absolute paths are lexically normal.
+  const std::string here = fs::current_path();
+  EXPECT_EQ(disk.absolutePath("sub/./x/../b.txt"), here + "/sub/b.txt");
+  EXPECT_EQ(disk.absolutePath("sub//b/"), here + "/sub/b");
+  EXPECT_EQ(disk.absolutePath("missing/../../x"), fs::path(here).parent_path() / "x");
+  EXPECT_EQ(disk.absolutePath("/x/./../../y"), "/y");
+  fs::current_path(cwd);
+  fs::remove_all(dir);
+}
+
+TEST(TextMode, ReadingCollapsesCrLfAndEndsAtCtrlZ) {
+  std::mt19937 random(5);
+  // The bytes converted whole and through a TextModeReader (sized for them
+  // or not) in random pieces of at most maxPiece bytes (1: every CR LF pair
+  // split), against the literal byte-by-byte conversion, which it returns.
+  const auto expectReading = [&random](const std::string& bytes, std::size_t maxPiece) {
+    std::string literal, whole = bytes;
+    for (std::size_t i = 0; i < bytes.size() && bytes[i] != 26; ++i)
+      if (!(bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n')) literal += bytes[i];
+    fromTextMode(whole);
+    TextModeReader reader(random() % 2 ? bytes.size() : 0);
+    for (std::size_t at = 0, n; at < bytes.size(); at += n)
+      if (!reader.append(std::string_view(bytes).substr(at, n = 1 + random() % maxPiece))) break;
+    EXPECT_TRUE(whole == literal && reader.take() == literal) << testing::PrintToString(bytes);
+    return literal;
+  };
+  const std::pair<std::string, std::string> cases[] = {
+      {"", ""},
+      // CR LF collapses; lone CRs, LF CR and zero bytes stay.
+      {"a\r\nb\r\r\n\n\rc\0\xFF\r"s, "a\nb\r\n\n\rc\0\xFF\r"s},
+      {"a\r\nb\r\x1A\ncd", "a\nb\r"},  // Ctrl-Z ends the text, a CR before it stays
+      {"\x1A"s + "b\x1A", ""},
+  };
+  for (const auto& [bytes, text] : cases)
+    for (std::size_t maxPiece : {1, 2, 100}) EXPECT_EQ(expectReading(bytes, maxPiece), text);
+  // Random texts of CR, LF, Ctrl-Z and a letter, long enough to cross the
+  // block and vector boundaries.
+  for (int round = 0; round < 300 && !HasFailure(); ++round) {
+    std::string bytes(round < 200 ? random() % 100 : random() % 200000, 'a');
+    for (char& c : bytes)
+      c = random() % (round % 3 == 0 ? 100 : 2000000) == 0 ? '\x1A' : "\r\na\n\r\0"[random() % 6];
+    expectReading(bytes, 40);
+  }
+}
+
+// Keeps what it is handed; fails from call number `failAt` (counting from
+// 0) on.
+struct RecordingFile : OutputFile {
+  explicit RecordingFile(std::size_t failAt = SIZE_MAX) : failAt(failAt) {}
+  bool write(std::string_view bytes) override { return calls++ < failAt && (all += bytes, true); }
+  bool commit() override { return true; }
+  std::size_t failAt, calls = 0;
+  std::string all;
+};
+
+// Writes the pieces, flushed at once or by the destructor, and compares
+// with the literal expansion; returns how many writes the file got.
+std::size_t expectWriting(const std::vector<std::string>& pieces, bool flush = false) {
+  RecordingFile file;
+  std::string expected;
+  {
+    TextModeWriter writer(file);
+    for (const std::string& piece : pieces) {
+      writer.write(piece);
+      for (char c : piece) expected += c == '\n' ? "\r\n"s : std::string(1, c);
+    }
+    EXPECT_TRUE(!flush || writer.flush());
+  }
+  EXPECT_TRUE(file.all == expected) << pieces.size() << " pieces";
+  return file.calls;
+}
+
+TEST(TextMode, WriterWritesLfAsCrLfAndEveryOtherByteAsIs) {
+  expectWriting({"a\nb", "", "\n\r", "c\r\n\0\x1A"s, "\n"}, true);
+  // No LF for more than a chunk, then many LFs with lines of every length
+  // up to 300, then many small writes: bounded chunks, nothing handed over
+  // as one copy of a whole text.
+  std::vector<std::string> pieces = {std::string(2 * kMiB + 7, 'q') + "\n", ""};
+  for (std::size_t line = 0; pieces[1].size() < 3 * kMiB; ++line)
+    pieces[1] += std::string(line % 300, static_cast<char>('a' + line % 26)) + "\n";
+  pieces.resize(100002, "x\n");
+  EXPECT_GT(expectWriting(pieces), 5u);
+  // A piece of nothing but LFs doubles; it must fit behind what is waiting.
+  expectWriting({std::string(kMiB - 1, 'a'), std::string(kMiB, '\n'), std::string(3 * kMiB, '\n')});
+
+  // A failed write sticks: the first chunk goes through, the second fails,
+  // and nothing is tried after it, not even on destruction.
+  RecordingFile file(1);
+  {
+    TextModeWriter writer(file);
+    writer.write(std::string(kMiB, 'a'));
+    writer.write(std::string(kMiB, 'b'));
+    EXPECT_FALSE(writer.ok());
+    writer.write("tail\n");
+    EXPECT_FALSE(writer.flush());
+  }
+  EXPECT_TRUE(file.calls == 2 && file.all == std::string(kMiB, 'a'));
+}
+
+TEST(Codepage, ConvertsWithSubstitutesUnderEveryCodesetSpelling) {
+  const std::string saved = std::setlocale(LC_CTYPE, nullptr);
+  ASSERT_NE(std::setlocale(LC_CTYPE, "C"), nullptr);
+  const std::string inC = ansiCodeset() + " " + utf8ToAnsi("Образец1");
+  std::setlocale(LC_CTYPE, saved.c_str());
+  EXPECT_EQ(inC, "UTF-8 Образец1");  // Russian is not turned into '?'
+  for (const char* name : {"CP1251", "cp1251", "WINDOWS-1251", "windows_1251", "CP-1251"})
+    EXPECT_EQ(utf8ToAnsi("при", name), "\xEF\xF0\xE8") << name;
+  for (const char* name : {"UTF-8", "utf8", "Utf_8", "ANSI_X3.4-1968", "C", "POSIX"})
+    EXPECT_EQ(utf8ToAnsi("при", name), "при") << name;
+
+  // From UTF-8 (true), one '?' per character or bad byte; to UTF-8, what is
+  // not valid in the codeset becomes U+FFFD.
+  const std::string ufffd = "\xEF\xBF\xBD";
+  const std::tuple<bool, const char*, std::string, std::string> cases[] = {
+      {true, "CP1251", "Заменить Ёё\0№€"s, "\xC7\xE0\xEC\xE5\xED\xE8\xF2\xFC \xA8\xB8\0\xB9\x88"s},
+      {true, "CP1251", "a中b😀", "a?b?"},             // one '?' per character, not per byte
+      // Never UTF-8, stray, then each byte of a broken sequence, of overlong
+      // forms, of a surrogate, and one cut short.
+      {true, "CP1251", "\xFF\x80ж\xE2\x82x\xC0\xAF\xE0\x9F\xBF\xED\xA0\x80\xD0", "??\xE6??x?????????"},
+      {true, "NO-SUCH-CODESET", "a-жz", "a-?z"},
+      {false, "CP1251", "при €\0"s + ufffd, "\xEF\xF0\xE8 \x88\0\x98"s},
+      {false, "NO-SUCH-CODESET", "a" + ufffd + "z", "a\xE6z"},
+      // Cut short, overlong, beyond U+10FFFF.
+      {false, "UTF-8", "при😀" + ufffd + "(" + ufffd + ufffd + ufffd + ufffd + ufffd + ufffd,
+       "при😀\xC3(\xC0\xAF\xF4\x90\x80\x80"},
+  };
+  for (const auto& [toAnsi, codeset, utf8, ansi] : cases)
+    EXPECT_EQ(toAnsi ? utf8ToAnsi(utf8, codeset) : ansiToUtf8(ansi, codeset), toAnsi ? ansi : utf8)
+        << codeset << ' ' << utf8;
+
+  // CP866 to CP1251 with Windows' best-fit bytes, and to UTF-8 exactly;
+  // where CP1251 has the character, the table agrees with iconv. Every
+  // CP1251 byte but 0x98, which it leaves undefined, survives a trip
+  // through UTF-8.
+  const auto oem = [](std::string text, const char* codeset) {
+    oemToAnsi(text, codeset);
+    return text;
+  };
+  EXPECT_EQ(oem("\x00\x41\x80\x9F\xA0\xEF\xF0\xF1\xFC\xFF\xB3\xC0\xC5\xC9\xF9\xFB"s, "CP1251"),
+            "\x00\x41\xC0\xDF\xE0\xFF\xA8\xB8\xB9\xA0\xA6\x4C\x2B\xE3\x95\x76"s);
+  EXPECT_EQ(oem("\x80\0\xC4\xFF"s, "UTF-8"), "А\0─\u00A0"s);
+  for (int b = 0; b < 256; ++b) {
+    const std::string byte(1, static_cast<char>(b)), table = oem(byte, "CP1251");
+    const std::string exact = utf8ToAnsi(ansiToUtf8(byte, "CP866"), "CP1251");
+    EXPECT_TRUE(table.size() == 1 && (exact == "?" || table == exact)) << b;
+    EXPECT_EQ(oem(byte, "UTF-8"), ansiToUtf8(byte, "CP866")) << b;
+    EXPECT_EQ(utf8ToAnsi(ansiToUtf8(byte, "CP1251"), "CP1251"), b == 0x98 ? "?" : byte) << b;
+  }
+}
+
+// Prefixes (true) and suffixes of at most a limit: whole characters in UTF-8,
+// exact cuts otherwise.
+TEST(Codepage, ByteCutsKeepWholeCharactersInUtf8) {
+  const std::string k59(59, 'a');
+  const std::tuple<bool, std::string, std::size_t, bool, std::size_t> cases[] = {
+      {true, "abc", 5, true, 3},         {true, k59 + "жb", 60, true, 59},
+      {true, k59 + "жb", 60, false, 60}, {true, k59 + "жb", 61, true, 61},
+      {true, "a€b", 3, true, 1},         {true, "😀x", 3, true, 0},
+      {true, "😀x", 4, true, 4},          {true, "a\xD0xy", 2, true, 2},
+      {true, "\xE2\x82xy", 2, true, 2},  {true, "\xC0\x80xy", 1, true, 1},
+      {true, "ж\xB6\xB6", 1, true, 0},   {false, "abc", 5, true, 0},
+      {false, "abc", 0, true, 3},        {false, "ж" + k59, 60, true, 2},
+      {false, "ж" + k59, 60, false, 1},  {false, "€abc", 5, true, 3},
+      {false, "😀x", 4, true, 4},         {false, "😀x", 5, true, 0},
+      {false, "\xB6\xB6x", 2, true, 1},  {false, "\xE2\x82xy", 3, true, 1},
+  };
+  for (const auto& [prefix, text, limit, utf8, expected] : cases)
+    EXPECT_EQ(prefix ? cutPrefixLength(text, limit, utf8) : cutSuffixStart(text, limit, utf8),
+              expected)
+        << text << " limit " << limit;
+}
+
+}  // namespace
+}  // namespace strovel

@@ -28,27 +28,11 @@ const Rule kBlank{"", "", "", Replace, 1, 1}, kXy{"x", "", "y", Replace, 1, 1};
 std::string file(std::initializer_list<Rule> rules) { return encodePatternFile(rulesOf(rules)); }
 Rule keep(const std::string& text) { return Rule{text, "", "", KeepLinesWith, 1, 1}; }
 
-// What a preview shows: its summary, its status line, the row shown first
-// and after Alt+Down three times and Alt+Up, and whether it can write.
-std::string seen(PreviewDialog& preview) {
-  preview.waitForAlignment();
-  std::string shown =
-      named<QPlainTextEdit>(&preview, "previewSummary")->toPlainText().toStdString() + " | " +
-      named<QLabel>(&preview, "previewStatus")->text().toStdString() + " |";
-  auto* view = preview.findChild<PreviewView*>();
-  for (auto key : {Qt::Key_unknown, Qt::Key_Down, Qt::Key_Down, Qt::Key_Down, Qt::Key_Up}) {
-    if (key != Qt::Key_unknown) QTest::keyClick(view, key, Qt::AltModifier);
-    shown += view->currentRow() ? " " + std::to_string(*view->currentRow()) : " -";
-  }
-  return shown + (!named(&preview, "writeResultButton")->isHidden() ? " | write" : "");
-}
-
 class MainWindowTest : public testing::Test {
  protected:
   void SetUp() override {
     std::string folder = (fs::temp_directory_path() / "strovel-window-XXXXXX").string();
-    ASSERT_NE(::mkdtemp(folder.data()), nullptr);
-    fs::current_path(dir = folder);
+    fs::current_path(dir = ::mkdtemp(folder.data()));
   }
   void TearDown() override {
     std::setlocale(LC_ALL, "");
@@ -74,21 +58,22 @@ class MainWindowTest : public testing::Test {
   QComboBox* list() { return ui<QComboBox>("patternList"); }
   // Queues answers for the dialogs to come, one word each: a message box's
   // button; "+N": the editor adds N rules, then OK; "<NAME": the file dialog
-  // is given NAME ("<" alone: what it offers); "Preview:BUTTON": what the
-  // preview shows goes to `previews`, then the button is clicked.
+  // is given NAME ("<" alone: what it offers).
   void expect(const std::string& dialogs) {
     std::istringstream words(dialogs);
     for (std::string word; words >> word;) {
-      if (word[0] == '<') choose(QString::fromStdString(word.substr(1)));
+      if (word[0] == '<')
+        answers.then([this, typed = QString::fromStdString(word.substr(1))](QWidget* modal) {
+          auto* dialog = qobject_cast<QFileDialog*>(modal);
+          if (!typed.isEmpty()) dialog->setDirectory(QDir::currentPath());
+          if (!typed.isEmpty()) named<QLineEdit>(dialog, "fileNameEdit")->setText(typed);
+          offered = dialog->selectedFiles().value(0).toStdString();
+          static_cast<QDialog*>(dialog)->accept();  // as OK does
+        });
       if (word[0] == '+')
         answers.then([rules = word[1] - '0'](QWidget* editor) {
           for (int i = 0; i < rules; ++i) click(editor, "addButton");
           click(editor, "okButton");
-        });
-      if (word.starts_with("Preview:"))
-        answers.then([this, button = word.substr(8)](QWidget* modal) {
-          previews.push_back(seen(*qobject_cast<PreviewDialog*>(modal)));
-          click(modal, button.c_str());
         });
       const int button =
           QMetaEnum::fromType<QMessageBox::StandardButtons>().keyToValue(word.data());
@@ -98,7 +83,7 @@ class MainWindowTest : public testing::Test {
   // Then triggers the action, clicks the button or presses the key named,
   // and gives the texts of the messages shown.
   std::string run(const std::string& dialogs, const char* command) {
-    const std::size_t before = answers.messages.size();
+    answers.messages.clear();
     expect(dialogs);
     if (auto* action = w->findChild<QAction*>(command)) action->trigger();
     if (auto* button = w->findChild<QPushButton*>(command))
@@ -106,20 +91,8 @@ class MainWindowTest : public testing::Test {
     // The list passes the keys it has no use for to the window.
     if (!w->findChild<QObject*>(command)) QTest::keyClick(list(), QKeySequence(command)[0].key());
     std::string shown;
-    for (std::size_t i = before; i < answers.messages.size(); ++i)
-      shown += (i > before ? " / " : "") + answers.messages[i];
+    for (const std::string& text : answers.messages) shown += (shown.empty() ? "" : " / ") + text;
     return shown;
-  }
-  void choose(
-      const QString& typed, std::function<void()> before = [] {}) {
-    answers.then([=, this](QWidget* modal) {
-      auto* dialog = qobject_cast<QFileDialog*>(modal);
-      if (!typed.isEmpty()) dialog->setDirectory(QDir::currentPath());
-      if (!typed.isEmpty()) named<QLineEdit>(dialog, "fileNameEdit")->setText(typed);
-      offered = dialog->selectedFiles().value(0).toStdString();
-      before();
-      static_cast<QDialog*>(dialog)->accept();  // as OK does
-    });
   }
   // The list with ">" at the current entry, the caption, the pattern's path
   // ("*": modified) and its rules' Pattern1, each closed by ";".
@@ -147,7 +120,7 @@ class MainWindowTest : public testing::Test {
 
   ModalAnswers answers;
   std::unique_ptr<MainWindow> w;
-  Strings opened, previews;
+  Strings opened;
   std::string offered;
   fs::path dir, previous = fs::current_path();
 };
@@ -170,12 +143,10 @@ TEST_F(MainWindowTest, StartOpensTheHandedPatternOrTheFirstOneListed) {
     for (const std::string& argument : arguments) argv.push_back(argument.c_str());
     return openedPatternFile(static_cast<int>(argv.size()), argv.data());
   };
-  for (const std::string& path : Strings{b, "../patterns/alpha.shbl", link, "+dos z.shbl"})
-    EXPECT_EQ(openedBy({path}), path);
-  for (const std::string& path :
-       Strings{p + "C.SHBL", p + "folder.shbl", p + "missing.shbl", "in_file=x templet=y.shbl", p})
+  for (const std::string& path : Strings{p + "C.SHBL", p + "folder.shbl", p + "missing.shbl",
+                                         "in_file=x templet=y.shbl", p + "/"})
     EXPECT_EQ(openedBy({path}), "") << path;
-  EXPECT_EQ(openedBy({}) + openedBy({b, b}) + openedBy({"+dos", b}), "");
+  EXPECT_EQ(openedBy({"+dos z.shbl"}) + openedBy({b, b}) + openedBy({"+dos", b}), "+dos z.shbl");
 
   const std::pair<std::string, std::string> starts[] = {
       {b, "alpha.shbl >Beta.shbl | Strovel  [Beta.shbl] | Beta.shbl B;"},
@@ -184,7 +155,8 @@ TEST_F(MainWindowTest, StartOpensTheHandedPatternOrTheFirstOneListed) {
       {"", ">alpha.shbl Beta.shbl | Strovel  [alpha.shbl] | alpha.shbl a;"}};
   for (const auto& [path, shown] : starts) {
     fs::current_path(dir / (path.empty() ? "patterns" : "work"));
-    start(path, true);  // the plain start's options apply to the plain start only
+    // As the program starts: the plain start's options apply to it only.
+    start(openedBy(path.empty() ? Strings{} : Strings{path}), true);
     EXPECT_EQ(state(), shown);
     EXPECT_EQ(fs::current_path(), fs::canonical(path == link ? dir : dir / "patterns"));
     EXPECT_EQ(ui<QCheckBox>("dosCheck")->isChecked(), path.empty());
@@ -194,9 +166,9 @@ TEST_F(MainWindowTest, StartOpensTheHandedPatternOrTheFirstOneListed) {
 // A session under a CP1251 locale, where names on disk are in that code
 // page and shown through the same codec as the caption. An empty folder
 // says so (unless silent); a new pattern fills it; one whose save fails
-// keeps the rules just typed, modified and under the name tried, and Save
-// as still saves them, with the extension appended, and lists the folder
-// saved in. An edited pattern is asked about before anything drops it:
+// keeps the rules just typed, modified and under the name tried, with
+// nothing loaded over them. An edited pattern is asked about before
+// anything drops it:
 // Cancel keeps everything, a failed save keeps the window, Yes saves, No
 // drops the edit. No push button is a default button: Enter presses the
 // focused one, and anywhere else closes the window at once, without the
@@ -212,9 +184,6 @@ TEST_F(MainWindowTest, NewPatternsAndTheQuestionBeforeAnEditIsDropped) {
   EXPECT_EQ(run("+1 Ok", "newPatternButton"), (dir / "Новый.shbl").string() + " сохранен");
   EXPECT_EQ(state(), ">Новый.shbl | Strovel  [Новый.shbl] | Новый.shbl ;");
   EXPECT_TRUE(fs::exists(cp1251 ? "\xCD\xEE\xE2\xFB\xE9.shbl" : "Новый.shbl"));
-  EXPECT_TRUE(ui("processButton")->isEnabled());
-  // The same name again: Cancel changes nothing.
-  EXPECT_EQ(run("Cancel", "newPatternButton"), "Такой шаблон уже существует. Заменить его?");
   ui<QLineEdit>("newPatternName")->setText("no/such");
   EXPECT_EQ(run("+2 Ok", "newPatternButton"), "no/such.shbl не открывается");
   EXPECT_EQ(state(), "Новый.shbl | Strovel  [no/such.shbl] | no/such.shbl* ;;");
@@ -222,45 +191,32 @@ TEST_F(MainWindowTest, NewPatternsAndTheQuestionBeforeAnEditIsDropped) {
   run("", "refreshAction");
   const std::string question = "Сохранить изменения в шаблоне no/such.shbl?";
   EXPECT_EQ(run("Cancel", "Down"), question);
-  for (const char* focus : {"patternList", "newPatternName", "processButton", "exitButton"}) {
-    ui(focus)->setFocus();
-    for (auto* button : w->findChildren<QPushButton*>())
-      EXPECT_FALSE(button->isDefault() || button->autoDefault()) << focus;
-  }
+  for (auto* button : w->findChildren<QPushButton*>())
+    EXPECT_FALSE(button->isDefault() || button->autoDefault())
+        << button->objectName().toStdString();
+  ui("exitButton")->setFocus();
   EXPECT_EQ(run("Cancel", "Return"), question);  // presses Exit, which asks
   expect("Yes Ok");
   w->close();
-  EXPECT_EQ(answers.messages.back(), "no/such.shbl не открывается");
-  EXPECT_TRUE(w->isVisible());
+  EXPECT_TRUE(w->isVisible());  // the save failed
   EXPECT_EQ(state(), "z.shbl Новый.shbl | Strovel  [no/such.shbl] | no/such.shbl* ;;");
-  fs::create_directory("other");
-  run("<other/New.SHBL Ok", "saveAsAction");
-  EXPECT_EQ(readAll("New.SHBL.shbl"), file({kBlank, kBlank}));
-  EXPECT_TRUE(state().starts_with("New.SHBL.shbl | ")) << state();
-  EXPECT_EQ(w->pattern().currentPatternPath, (dir / "other/New.SHBL.shbl").string());
-
-  writeAll("z.shbl", file({keep("z")}));
-  run("", "refreshAction");
-  run("", "Down");
-  run("+1", "editPatternButton");
   ui("newPatternName")->setFocus();
   run("", "Enter");
   EXPECT_TRUE(w->isHidden() && w->result() == QDialog::Accepted);
   w->show();
-  run("Yes Ok", "Esc");
-  EXPECT_TRUE(w->isHidden());
-  EXPECT_EQ(readAll("New.SHBL.shbl"), file({kBlank, kBlank, kBlank}));
-  w->show();
+  EXPECT_EQ(run("No", "Down"), question);
+  EXPECT_EQ(state(), ">z.shbl Новый.shbl | Strovel  [z.shbl] | z.shbl z;");
   run("+1", "editPatternButton");
-  EXPECT_EQ(run("No", "Down"), "Сохранить изменения в шаблоне New.SHBL.shbl?");
-  EXPECT_EQ(state(), "New.SHBL.shbl >z.shbl | Strovel  [z.shbl] | z.shbl z;");
-  EXPECT_EQ(readAll("New.SHBL.shbl"), file({kBlank, kBlank, kBlank}));
+  EXPECT_EQ(run("Yes Ok", "Esc"),
+            "Сохранить изменения в шаблоне z.shbl? / " + (dir / "z.shbl").string() + " сохранен");
+  EXPECT_TRUE(w->isHidden());
+  EXPECT_EQ(readAll("z.shbl"), file({keep("z"), keep("")}));
 
   const QSize size = w->size();
   const int nameWidth = ui("newPatternName")->width();
   writeAll(std::string(210, 'n') + ".shbl", file({}));
   run("", "refreshAction");
-  list()->setCurrentIndex(1);
+  list()->setCurrentIndex(0);
   EXPECT_EQ(list()->currentText().size(), 215);
   EXPECT_TRUE(w->size() == size && w->minimumSize() == w->maximumSize());
   EXPECT_EQ(ui("newPatternName")->width(), nameWidth);
@@ -286,71 +242,53 @@ TEST_F(MainWindowTest, ProcessesPreviewsAndAnswersF1Everywhere) {
                         "- удалено строк - 1",
                     a = "y a\r\nk\r\nk\r\ny b";
   start();
-  std::vector<int> paints;  // the progress shown at each paint of the Exit button
-  choose("big.txt", [&] {
-    answers.watch = [&](QObject* watched, QEvent* event) {
-      if (watched == ui("exitButton") && event->type() == QEvent::Paint)
-        paints.push_back(ui<QProgressBar>("progress")->value());
-    };
-  });
-  run("", "processButton");
+  std::vector<int> paints;  // the progress shown at each paint of Exit once the dialog is gone
+  answers.watch = [&](QObject* watched, QEvent* event) {
+    if (watched == ui("exitButton") && event->type() == QEvent::Paint &&
+        !QApplication::activeModalWidget())
+      paints.push_back(ui<QProgressBar>("progress")->value());
+  };
+  run("<big.txt", "processButton");
   answers.watch = nullptr;
   EXPECT_EQ(paints.at(0), 0);
   EXPECT_GE(std::count_if(paints.begin(), paints.end(), [](int p) { return p > 0 && p < 100; }), 2);
-  run("<\"in/a.txt\"\"in/b.txt\"", "processButton");
-  EXPECT_EQ(readAll("res_1.txt"), stats + "\r\n\r\n\r\n" + a);
-  EXPECT_TRUE(readAll("res_2.txt").ends_with("- 0\r\n\r\n\r\none"));
-  EXPECT_EQ(opened, (Strings{"res_1.txt", "res_1.txt", "res_2.txt"}));
-  EXPECT_EQ(ui<QProgressBar>("progress")->value(), 100);
-  answers.then([](QWidget* modal) { qobject_cast<QDialog*>(modal)->reject(); });
-  run("", "processButton");
-  EXPECT_EQ(opened.size(), 3u);  // a cancelled dialog processes nothing
 
-  fs::remove("res_1.txt");
-  const std::string summary = QString::fromStdString(stats).replace("\r\n", "\n").toStdString(),
-                    changes = " | Изменений: 3 (строк удалено: 3, добавлено: 2) | 0 2 4 4 2";
-  run("<a.txt Preview:closeButton", "previewAction");
+  expect("<in/a.txt");
+  answers.then([&](QWidget* modal) {  // what it shows, and Close, which writes nothing
+    auto* preview = qobject_cast<PreviewDialog*>(modal);
+    preview->waitForAlignment();
+    EXPECT_EQ(named<QPlainTextEdit>(modal, "previewSummary")->toPlainText(),
+              QString::fromStdString(stats).replace("\r\n", "\n"));
+    EXPECT_EQ(named<QLabel>(modal, "previewStatus")->text(),
+              "Изменений: 3 (строк удалено: 3, добавлено: 2)");
+    auto* view = preview->findChild<PreviewView*>();
+    std::string rows = std::to_string(view->currentRow().value_or(99));  // the first change
+    for (auto key : {Qt::Key_Down, Qt::Key_Down, Qt::Key_Down, Qt::Key_Up})
+      QTest::keyClick(view, key, Qt::AltModifier), rows += std::to_string(*view->currentRow());
+    EXPECT_EQ(rows, "02442");
+    click(modal, "closeButton");
+  });
+  run("", "previewAction");
   EXPECT_FALSE(fs::exists("res_1.txt"));
   EXPECT_EQ(ui<QAction>("previewAction")->shortcut(), QKeySequence("Ctrl+P"));
-  run("< Preview:writeResultButton", "previewAction");
+  expect("<");
+  answers.then([](QWidget* modal) { click(modal, "writeResultButton"); });
+  run("", "previewAction");
   EXPECT_TRUE(offered.ends_with("/in/a.txt")) << offered;
   EXPECT_EQ(readAll("res_1.txt"), stats + "\r\n\r\n\r\n" + a);
-  EXPECT_EQ(opened.size(), 4u);
-  fs::remove("res_1.txt");
-  answers.then([this](QWidget* editor) {  // on the editor's rules before OK; it writes nothing
-    click(editor, "addButton");
-    expect("<a.txt Preview:closeButton");
-    EXPECT_EQ(named<QPushButton>(editor, "previewButton")->shortcut(), QKeySequence("Ctrl+P"));
-    click(editor, "previewButton");
-    qobject_cast<QDialog*>(editor)->reject();
-  });
-  run("", "editPatternButton");
-  EXPECT_EQ(previews, (Strings{summary + changes + " | write", summary + changes + " | write",
-                               summary + "\nЗамена \"\" на \"\" - замен - 0" + changes}));
-  EXPECT_FALSE(fs::exists("res_1.txt"));
-  EXPECT_EQ(w->pattern().rules.size(), 2u);
+  EXPECT_EQ(opened, (Strings{"res_1.txt", "res_1.txt"}));
 
   const std::string syntax =
       "Синтаксис командной строки: \nkestrune +open +dos +stat in_file=\"name1\" "
       "out_file=\"name2\" templet=\"name3\"";
   EXPECT_EQ(run("Ok", "syntaxAction"), syntax);
-  // Shortcuts reach only the active window; activation may lag behind a
-  // closed message box.
-  QApplication::setActiveWindow(w.get());
-  ASSERT_TRUE(QTest::qWaitForWindowActive(w.get()));
   EXPECT_EQ(run("Ok", "F1"), syntax);
-  for (const auto& [command, window] : {std::pair{"editPatternButton", "PatternEditorDialog"},
-                                        {"processButton", "QFileDialog"},
-                                        {"saveAsAction", "QFileDialog"},
-                                        {"aboutAction", "AboutBox"}}) {
-    answers.then([&, window = window](QWidget* modal) {
-      EXPECT_TRUE(QString(modal->metaObject()->className()).endsWith(window));
-      QApplication::setActiveWindow(modal);
-      EXPECT_TRUE(QTest::qWaitForWindowActive(modal));
+  for (const char* command :
+       {"editPatternButton", "processButton", "saveAsAction", "aboutAction"}) {
+    answers.then([&](QWidget* modal) {
       QStringList texts;  // Qt's own texts in a file dialog: its labels and buttons
-      for (auto* label : modal->findChildren<QLabel*>(QRegularExpression("Label$")))
-        texts << label->text();
-      for (auto* button : modal->findChildren<QPushButton*>()) texts << button->text();
+      for (auto* text : modal->findChildren<QWidget*>(QRegularExpression("Label$|^$")))
+        texts << text->property("text").toString();
       EXPECT_TRUE(!qobject_cast<QFileDialog*>(modal) ||
                   texts.filter(QRegularExpression("[а-яА-Я]")).size() == 5)
           << texts.join('|').toStdString();
@@ -360,8 +298,6 @@ TEST_F(MainWindowTest, ProcessesPreviewsAndAnswersF1Everywhere) {
     });
     EXPECT_EQ(run("", command), syntax) << command;
   }
-  run("", "onlineHelpAction");
-  EXPECT_EQ(opened.back(), loadString(176));
 
   opened.clear();
   ui<QCheckBox>("statisticsCheck")->setChecked(false);
@@ -378,15 +314,6 @@ TEST_F(MainWindowTest, ProcessesPreviewsAndAnswersF1Everywhere) {
   drop({dir / "other/q.shbl"});
   EXPECT_EQ(state(), ">q.shbl | Strovel  [q.shbl] | q.shbl q;");
   EXPECT_EQ(fs::current_path(), dir / "other");
-
-  // A sort's result stands beside the input, row by row, and says so.
-  PreviewDialog preview(std::make_shared<TrialResult>(TrialResult{{"b\na\r\n\0", 6}, "a\nb", {}}),
-                        true, "s.txt", true, w.get());
-  EXPECT_EQ(seen(preview), " | " + loadString(200) + " | - - - - - | write");
-  const Alignment& rows = preview.findChild<PreviewView*>()->rows();
-  EXPECT_TRUE(rows.rows() == 3 && rows.row(2).kind == Alignment::Kind::Unaligned &&
-              !rows.row(2).right);
-  EXPECT_EQ(displayLine(std::string_view("a\r\0\x7f\xff", 5)), "a\u240D\u2400\u2421\uFFFD");
 }
 
 }  // namespace

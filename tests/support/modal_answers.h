@@ -10,7 +10,6 @@
 
 #include <QtTest>
 #include <QtWidgets>
-#include <deque>
 
 #include "patterns/rule_list.h"
 
@@ -52,7 +51,7 @@ class ModalAnswers : public QObject {
     modal->close();
   }
 
-  std::deque<Handler> handlers;                  // queued for dialogs that have not come up yet
+  QList<Handler> handlers;                       // queued for dialogs that have not come up yet
   std::vector<std::string> messages;             // texts of the boxes answered, in order
   std::vector<std::string> unexpected;           // modal windows nobody expected
   std::function<void(QObject*, QEvent*)> watch;  // sees every event of the application
@@ -64,7 +63,7 @@ class ModalAnswers : public QObject {
     if (event->type() != QEvent::Show || !modal || !modal->isWindow() || !modal->isModal())
       return false;
     Handler handler = [this](QWidget* modal) { settle(modal, QMessageBox::NoButton); };
-    if (!handlers.empty()) handler = std::move(handlers.front()), handlers.pop_front();
+    if (!handlers.empty()) handler = handlers.takeFirst();
     // Queued, so that it runs once the dialog's exec() has entered its loop.
     QMetaObject::invokeMethod(
         qApp, [handler, target = QPointer<QWidget>(modal)] { target ? handler(target) : void(); },

@@ -26,6 +26,7 @@
 #include <csignal>
 #include <random>
 
+#include "fuzz/fuzz_support.h"
 #include "platform/codepage.h"
 #include "platform/file_system.h"
 #include "platform/text_mode.h"
@@ -60,7 +61,6 @@ TEST(DiskFileSystem, ReadsAndReplacesFilesAtomically) {
   fs::create_directory("folder");
   for (const std::string& bad : {"missing.txt"s, "folder"s, "missing/x"s, ""s})
     EXPECT_FALSE(disk.readFile(bad) || disk.canRead(bad) || disk.openText(bad)) << bad;
-
 
   // A replaced file's old content stays readable until commit (an input
   // named as the output) and after a failed write. (The program's runs check
@@ -114,21 +114,15 @@ TEST(DiskFileSystem, ReadsAndReplacesFilesAtomically) {
   fs::remove_all(dir);
 }
 
+// The text-mode fuzz target's property (reading whole and in pieces of 1 to
+// 16 bytes, into a reader sized for the text or not, then writing it back,
+// all against the literal conversion) on the cases here and on random texts
+// long enough to cross the block and vector boundaries.
 TEST(TextMode, ReadingCollapsesCrLfAndEndsAtCtrlZ) {
-  std::mt19937 random(5);
-  // The bytes converted whole and through a TextModeReader (sized for them
-  // or not) in random pieces of at most maxPiece bytes (1: every CR LF pair
-  // split), against the literal byte-by-byte conversion, which it returns.
-  const auto expectReading = [&random](const std::string& bytes, std::size_t maxPiece) {
-    std::string literal, whole = bytes;
-    for (std::size_t i = 0; i < bytes.size() && bytes[i] != 26; ++i)
-      if (!(bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n')) literal += bytes[i];
-    fromTextMode(whole);
-    TextModeReader reader(random() % 2 ? bytes.size() : 0);
-    for (std::size_t at = 0, n; at < bytes.size(); at += n)
-      if (!reader.append(std::string_view(bytes).substr(at, n = 1 + random() % maxPiece))) break;
-    EXPECT_TRUE(whole == literal && reader.take() == literal) << testing::PrintToString(bytes);
-    return literal;
+  const fuzz::Target property = fuzz::targets().at("text_mode");
+  const auto check = [&](std::uint8_t pieceSize, const std::string& bytes) {
+    const std::string input = static_cast<char>(pieceSize - 1) + bytes;
+    property(reinterpret_cast<const std::uint8_t*>(input.data()), input.size());
   };
   const std::pair<std::string, std::string> cases[] = {
       {"", ""},
@@ -137,15 +131,17 @@ TEST(TextMode, ReadingCollapsesCrLfAndEndsAtCtrlZ) {
       {"a\r\nb\r\x1A\ncd", "a\nb\r"},  // Ctrl-Z ends the text, a CR before it stays
       {"\x1A"s + "b\x1A", ""},
   };
-  for (const auto& [bytes, text] : cases)
-    for (std::size_t maxPiece : {1, 2, 100}) EXPECT_EQ(expectReading(bytes, maxPiece), text);
-  // Random texts of CR, LF, Ctrl-Z and a letter, long enough to cross the
-  // block and vector boundaries.
-  for (int round = 0; round < 300 && !HasFailure(); ++round) {
+  for (auto [bytes, text] : cases) {
+    for (std::uint8_t pieceSize : {1, 2, 16}) check(pieceSize, bytes);
+    fromTextMode(bytes);
+    EXPECT_EQ(bytes, text);
+  }
+  std::mt19937 random(5);
+  for (int round = 0; round < 300; ++round) {
     std::string bytes(round < 200 ? random() % 100 : random() % 200000, 'a');
     for (char& c : bytes)
       c = random() % (round % 3 == 0 ? 100 : 2000000) == 0 ? '\x1A' : "\r\na\n\r\0"[random() % 6];
-    expectReading(bytes, 40);
+    check(static_cast<std::uint8_t>(1 + random() % 16), bytes);
   }
 }
 
@@ -219,10 +215,11 @@ TEST(Codepage, ConvertsWithSubstitutesUnderEveryCodesetSpelling) {
   const std::string ufffd = "\xEF\xBF\xBD";
   const std::tuple<bool, const char*, std::string, std::string> cases[] = {
       {true, "CP1251", "Заменить Ёё\0№€"s, "\xC7\xE0\xEC\xE5\xED\xE8\xF2\xFC \xA8\xB8\0\xB9\x88"s},
-      {true, "CP1251", "a中b😀", "a?b?"},             // one '?' per character, not per byte
+      {true, "CP1251", "a中b😀", "a?b?"},  // one '?' per character, not per byte
       // Never UTF-8, stray, then each byte of a broken sequence, of overlong
       // forms, of a surrogate, and one cut short.
-      {true, "CP1251", "\xFF\x80ж\xE2\x82x\xC0\xAF\xE0\x9F\xBF\xED\xA0\x80\xD0", "??\xE6??x?????????"},
+      {true, "CP1251", "\xFF\x80ж\xE2\x82x\xC0\xAF\xE0\x9F\xBF\xED\xA0\x80\xD0",
+       "??\xE6??x?????????"},
       {true, "NO-SUCH-CODESET", "a-жz", "a-?z"},
       {false, "CP1251", "при €\0"s + ufffd, "\xEF\xF0\xE8 \x88\0\x98"s},
       {false, "NO-SUCH-CODESET", "a" + ufffd + "z", "a\xE6z"},

@@ -1,0 +1,142 @@
+// Whole processing runs over an in-memory file system that reads its files
+// in random pieces, and the same runs made by the literal actions, one
+// after the other on the whole text: what the engine's tests and the
+// actions' fuzz target compare.
+#pragma once
+
+#include <random>
+#include <tuple>
+
+#include "engine/processing_run.h"
+#include "platform/codepage.h"
+#include "platform/text_mode.h"
+#include "support/test_environment.h"
+#include "tests/engine/literal_actions.h"
+
+namespace strovel {
+
+using Lines = std::vector<std::string>;
+using Notices = std::vector<Notice>;
+// Whether the result was written, its file, the summary lines, the notices, the results opened.
+using Result = std::tuple<bool, std::string, Lines, Notices, Lines>;
+
+inline std::string summary(int id, std::initializer_list<TextArg> args) {
+  return formatText(loadString(id), args);
+}
+
+// The text as a file holds it: every LF a CR LF.
+inline std::string crLf(const std::string& text) {
+  std::string bytes;
+  for (char c : text) c == '\n' ? bytes += "\r\n" : bytes += c;
+  return bytes;
+}
+
+// Hands out the file's text in pieces cut at random raw offsets (mostly
+// short, now and then up to a megabyte), converted as the disk source
+// converts them; a read at or past failAt fails, one past throwAt throws.
+struct RandomPieces : TextSource {
+  RandomPieces(std::string raw, std::mt19937& random, std::size_t failAt, std::size_t throwAt)
+      : raw_(std::move(raw)), random_(random), failAt_(failAt), throwAt_(throwAt) {}
+  bool next(std::string_view& piece) override {
+    for (piece = {}; piece.empty() && !ended_;) {
+      if (at_ >= failAt_) return !(ended_ = failed_ = true);
+      if (at_ >= throwAt_) throw std::bad_alloc();
+      const std::size_t n =
+          std::min(raw_.size() - at_, 1 + random_() % (std::size_t{1} << random_() % 21));
+      ended_ = at_ == raw_.size() || !reader_.append(std::string_view(raw_).substr(at_, n));
+      at_ += n;
+      piece = ended_ ? reader_.drainLast() : reader_.drain();
+    }
+    return !piece.empty();
+  }
+  bool failed() const override { return failed_; }
+  double done() const override { return raw_.empty() ? 1 : double(at_) / double(raw_.size()); }
+  std::string raw_;
+  std::mt19937& random_;
+  std::size_t failAt_, throwAt_, at_ = 0;
+  TextModeReader reader_{0};
+  bool ended_ = false, failed_ = false;
+};
+
+// A disk that reads in random pieces, and whose results throw std::bad_alloc
+// (or fail, the commit then still going through) at their k-th write.
+struct PieceFileSystem : MemoryFileSystem {
+  std::mt19937 rng{5};
+  std::size_t failAt = std::string::npos, throwAt = std::string::npos;
+  int throwAtWrite = -1, failAtWrite = -1;
+  struct Output : OutputFile {
+    Output(std::unique_ptr<OutputFile> file, PieceFileSystem& disk)
+        : file(std::move(file)), disk(disk) {}
+    bool write(std::string_view bytes) override {
+      if (writes == disk.throwAtWrite) throw std::bad_alloc();
+      return writes++ != disk.failAtWrite && file->write(bytes);
+    }
+    bool commit() override { return file->commit(); }
+    std::unique_ptr<OutputFile> file;
+    PieceFileSystem& disk;
+    int writes = 0;
+  };
+  std::unique_ptr<TextSource> openText(const std::string& path) override {
+    if (!canRead(path)) return nullptr;  // a missing input
+    return std::make_unique<RandomPieces>(files.at(path), rng, failAt, throwAt);
+  }
+  std::unique_ptr<OutputFile> createFile(const std::string& path) override {
+    std::unique_ptr<OutputFile> file = MemoryFileSystem::createFile(path);
+    return file ? std::make_unique<Output>(std::move(file), *this) : nullptr;
+  }
+};
+
+// The runs' environment, recording the progress and the results opened,
+// and the same runs made by the literal actions.
+struct LiteralRuns : TestEnvironment<PieceFileSystem> {
+  void progress(int percent) override { progressValues.push_back(percent); }
+  void openResult(const std::string& path) override { opened.push_back(path); }
+  bool run(const std::vector<Rule>& rules, const std::string& input = "in.txt", int number = 1) {
+    RuleList list;
+    for (const Rule& r : rules) list.append(r);
+    progressValues.clear();
+    opened.clear();
+    sink.notices.clear();
+    return processFile(list, input, number, options, *this, statistics);
+  }
+  // A run over in.txt whose old result is res_1.txt.
+  Result ran(const std::vector<Rule>& rules) {
+    const bool written = run(rules);
+    return {written, disk.files.at("res_1.txt"), statistics, sink.notices, opened};
+  }
+  // The same run by the literal actions, one after the other on the whole
+  // text, each with its summary lines (report keys shown without LFs, at
+  // most 990 bytes of them).
+  Result literalRun(const std::string& raw, const std::vector<Rule>& rules) const {
+    std::string text = raw;
+    fromTextMode(text);
+    if (options.dosMode) oemToAnsi(text);
+    Result result{true, "", {}, {}, options.openResult ? Lines{"res_1.txt"} : Lines{}};
+    auto& [written, bytes, lines, notices, opens] = result;
+    for (const Rule& r : rules) {
+      literal::Report report;
+      const auto [n, m] = literal::apply(text, r, report);
+      const int a = r.ActionType, id[] = {0, 144, 146, 150, 148, 152, 154, 150};
+      if (a < Replace || a > ReplaceBetweenInFile) notices.push_back({158, ""});
+      if (a == KeepLinesWith || a == DeleteLinesWith)
+        lines.push_back(summary(id[a], {r.Pattern1, n}));
+      if (a == SortByElement || a == SortDistinct)
+        lines.push_back(summary(id[a], {r.Pattern1, r.Pattern2, n, m}));
+      if (a == Replace || a == ReplaceBetween || a == ReplaceBetweenInFile)
+        lines.push_back(summary(id[a], {r.Pattern1, r.Pattern2, n}));
+      for (auto& [key, count] : report) {
+        std::erase(key, '\n');
+        lines.push_back(
+            summary(156, {key.substr(0, cutPrefixLength(key, 990, ansiIsUtf8())), count}));
+      }
+    }
+    for (const std::string& line : lines) bytes += options.statistics ? crLf(line + "\n") : "";
+    bytes += crLf((options.statistics ? "\n\n" : "") + text);
+    return result;
+  }
+  RunOptions options;
+  std::vector<int> progressValues;
+  Lines opened, statistics;
+};
+
+}  // namespace strovel

@@ -24,13 +24,9 @@ std::int32_t occurrence(fuzz::ByteReader& in) {
 }
 
 Rule readRule(fuzz::ByteReader& in, std::int32_t action) {
-  Rule rule{.ActionType = action};
-  rule.LocationFromStart = occurrence(in);
-  rule.LocationAfterPattern1 = occurrence(in);
-  rule.Pattern1 = in.text(8);
-  rule.Pattern2 = in.text(8);
-  rule.Pattern3 = in.text(8);
-  return rule;
+  const std::int32_t fromStart = occurrence(in), afterPattern1 = occurrence(in);
+  std::string pattern1 = in.text(8), pattern2 = in.text(8);
+  return {pattern1, in.text(8), pattern2, action, fromStart, afterPattern1};
 }
 
 }  // namespace

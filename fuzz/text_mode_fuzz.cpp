@@ -8,19 +8,7 @@
 
 #include "fuzz/fuzz_support.h"
 #include "platform/text_mode.h"
-
-namespace {
-
-// Collects what the writer hands over; fails every write once `failing`.
-struct MemoryOutput : strovel::OutputFile {
-  explicit MemoryOutput(bool fails) : failing(fails) {}
-  bool write(std::string_view bytes) override { return !failing && (content += bytes, true); }
-  bool commit() override { return true; }
-  bool failing;
-  std::string content;
-};
-
-}  // namespace
+#include "support/memory_file_system.h"
 
 FUZZ_TARGET(text_mode) {
   using namespace strovel;
@@ -41,16 +29,16 @@ FUZZ_TARGET(text_mode) {
     at += pieceSize;
   FUZZ_CHECK(reader.take() == literal);
 
-  MemoryOutput out(false), failing(true);
+  RecordingFile out, failing(0);
   {
     TextModeWriter writer(out);
     for (std::size_t at = 0; at < text.size(); at += pieceSize)
       writer.write(std::string_view(text).substr(at, pieceSize));
     FUZZ_CHECK(writer.flush());
   }
-  FUZZ_CHECK(out.content == crLf);
-  fromTextMode(out.content);
-  FUZZ_CHECK(out.content == text);
+  FUZZ_CHECK(out.all == crLf);
+  fromTextMode(out.all);
+  FUZZ_CHECK(out.all == text);
   TextModeWriter writer(failing);
   writer.write(text);
   FUZZ_CHECK(writer.flush() == text.empty() && writer.ok() == text.empty());

@@ -30,14 +30,8 @@ Rule keep(const std::string& text) { return Rule{text, "", "", KeepLinesWith, 1,
 
 class MainWindowTest : public testing::Test {
  protected:
-  void SetUp() override {
-    std::string folder = (fs::temp_directory_path() / "strovel-window-XXXXXX").string();
-    fs::current_path(dir = ::mkdtemp(folder.data()));
-  }
   void TearDown() override {
     std::setlocale(LC_ALL, "");
-    fs::current_path(previous);
-    fs::remove_all(dir);
     EXPECT_EQ(answers.unexpected, Strings{});
     EXPECT_TRUE(answers.handlers.empty());  // every dialog a test expected came up
   }
@@ -113,10 +107,11 @@ class MainWindowTest : public testing::Test {
     QApplication::sendEvent(w.get(), &dropped);
   }
 
+  const ScratchFolder scratch;
+  const fs::path dir = scratch.path;
   ModalAnswers answers;
   std::unique_ptr<MainWindow> w;
   Strings opened;
-  fs::path dir, previous = fs::current_path();
 };
 
 // Opened from the file manager: a single existing ".shbl" file, and nothing

@@ -10,7 +10,7 @@
 #include "engine/processing_run.h"
 #include "platform/codepage.h"
 #include "platform/text_mode.h"
-#include "support/test_environment.h"
+#include "support/memory_file_system.h"
 #include "tests/engine/literal_actions.h"
 
 namespace strovel {
@@ -58,37 +58,23 @@ struct RandomPieces : TextSource {
   bool ended_ = false, failed_ = false;
 };
 
-// A disk that reads in random pieces, and whose results throw std::bad_alloc
-// (or fail, the commit then still going through) at their k-th write.
-struct PieceFileSystem : MemoryFileSystem {
-  std::mt19937 rng{5};
-  std::size_t failAt = std::string::npos, throwAt = std::string::npos;
-  int throwAtWrite = -1, failAtWrite = -1;
-  struct Output : OutputFile {
-    Output(std::unique_ptr<OutputFile> file, PieceFileSystem& disk)
-        : file(std::move(file)), disk(disk) {}
-    bool write(std::string_view bytes) override {
-      if (writes == disk.throwAtWrite) throw std::bad_alloc();
-      return writes++ != disk.failAtWrite && file->write(bytes);
+// The runs' environment: a disk that reads its files in random pieces,
+// notices and progress recorded, the Russian catalogue, the results opened
+// recorded; and the same runs made by the literal actions.
+struct LiteralRuns : RunEnvironment {
+  struct Disk : MemoryFileSystem {
+    std::mt19937 rng{5};
+    std::size_t failAt = std::string::npos, throwAt = std::string::npos;
+    std::unique_ptr<TextSource> openText(const std::string& path) override {
+      if (!canRead(path)) return nullptr;  // a missing input
+      return std::make_unique<RandomPieces>(files.at(path), rng, failAt, throwAt);
     }
-    bool commit() override { return file->commit(); }
-    std::unique_ptr<OutputFile> file;
-    PieceFileSystem& disk;
-    int writes = 0;
-  };
-  std::unique_ptr<TextSource> openText(const std::string& path) override {
-    if (!canRead(path)) return nullptr;  // a missing input
-    return std::make_unique<RandomPieces>(files.at(path), rng, failAt, throwAt);
-  }
-  std::unique_ptr<OutputFile> createFile(const std::string& path) override {
-    std::unique_ptr<OutputFile> file = MemoryFileSystem::createFile(path);
-    return file ? std::make_unique<Output>(std::move(file), *this) : nullptr;
-  }
-};
-
-// The runs' environment, recording the progress and the results opened,
-// and the same runs made by the literal actions.
-struct LiteralRuns : TestEnvironment<PieceFileSystem> {
+  } disk;
+  RecordingSink sink;
+  LanguageSelector russian;
+  FileSystem& files() override { return disk; }
+  NoticeSink& notices() override { return sink; }
+  const LanguageSelector& language() override { return russian; }
   void progress(int percent) override { progressValues.push_back(percent); }
   void openResult(const std::string& path) override { opened.push_back(path); }
   bool run(const std::vector<Rule>& rules, const std::string& input = "in.txt", int number = 1) {

@@ -107,8 +107,8 @@ TEST(PatternFile, CaptionAndLibraryNames) {
             "/p/n.shbl|/p/n.shbl");
   EXPECT_EQ(withPatternExtension("/p/n.SHBL") + "|" + withPatternExtension("shbl"),
             "/p/n.SHBL.shbl|shbl.shbl");
-  std::string dir = (fs::temp_directory_path() / "strovel-library-XXXXXX").string();
-  ASSERT_NE(::mkdtemp(dir.data()), nullptr);
+  const ScratchFolder scratch;
+  const std::string dir = scratch.path;
   for (const char* name : {"b.shbl", "A.shbl", "c.SHBL", "d.shbl.txt", ".shbl", "e.txt"})
     writeAll(dir + "/" + name, "x");
   fs::create_directory(dir + "/folder.shbl");
@@ -117,7 +117,6 @@ TEST(PatternFile, CaptionAndLibraryNames) {
   std::sort(names.begin(), names.end());
   EXPECT_EQ(names, (std::vector<std::string>{".shbl", "A.shbl", "b.shbl", "link.shbl"}));
   EXPECT_TRUE(findPatternFiles(dir + "/missing").empty());
-  fs::remove_all(dir);
 }
 
 // A load replaces the state (an empty file is an empty pattern) or reports
@@ -125,18 +124,10 @@ TEST(PatternFile, CaptionAndLibraryNames) {
 // others fail to create the file or to put it in place (a full disk at flush
 // time, a rename refused), and the old file and state must survive.
 TEST(PatternStateTest, LoadAndSaveReplaceOrReportAndKeepEverything) {
-  struct CommitFailing : MemoryFileSystem {
-    struct Output : OutputFile {
-      bool write(std::string_view) override { return true; }
-      bool commit() override { return false; }
-    };
-    std::unique_ptr<OutputFile> createFile(const std::string&) override {
-      return std::make_unique<Output>();
-    }
-  } failingCommit;
-  MemoryFileSystem working, uncreatable;
+  MemoryFileSystem working, uncreatable, failingCommit;
   working.files = {{"sub/p.shbl", kTwoRulesBytes}, {"empty.shbl", ""}};
   uncreatable.uncreatable.insert("p.shbl");
+  failingCommit.failCommit = true;
   const PatternState stale{rules("stale||2||1|1"), "before.shbl", true};
   const auto fields = [](const PatternState& state) {
     return std::tie(state.rules, state.currentPatternPath, state.patternModified);

@@ -31,6 +31,7 @@
 #include "platform/file_system.h"
 #include "platform/text_mode.h"
 #include "support/file_bytes.h"
+#include "support/memory_file_system.h"
 
 namespace strovel {
 namespace {
@@ -43,10 +44,8 @@ constexpr std::size_t kMiB = std::size_t{1} << 20;
 // independently of the code under test, in a folder of the test's own that
 // is its current folder.
 TEST(DiskFileSystem, ReadsAndReplacesFilesAtomically) {
-  const fs::path cwd = fs::current_path();
-  std::string dir = "/tmp/strovel-fs-XXXXXX";
-  ASSERT_NE(::mkdtemp(dir.data()), nullptr);
-  fs::current_path(dir);
+  const ScratchFolder scratch;
+  const std::string dir = scratch.path;
   // The files in the folder; a temporary file left behind shows up here.
   const auto files = [] { return std::distance(fs::directory_iterator("."), {}); };
   FileSystem& disk = diskFileSystem();
@@ -110,8 +109,6 @@ TEST(DiskFileSystem, ReadsAndReplacesFilesAtomically) {
   EXPECT_EQ(disk.absolutePath("sub//b/"), here + "/sub/b");
   EXPECT_EQ(disk.absolutePath("missing/../../x"), fs::path(here).parent_path() / "x");
   EXPECT_EQ(disk.absolutePath("/x/./../../y"), "/y");
-  fs::current_path(cwd);
-  fs::remove_all(dir);
 }
 
 // The text-mode fuzz target's property (reading whole and in pieces of 1 to
@@ -144,16 +141,6 @@ TEST(TextMode, ReadingCollapsesCrLfAndEndsAtCtrlZ) {
     check(static_cast<std::uint8_t>(1 + random() % 16), bytes);
   }
 }
-
-// Keeps what it is handed; fails from call number `failAt` (counting from
-// 0) on.
-struct RecordingFile : OutputFile {
-  explicit RecordingFile(std::size_t failAt = SIZE_MAX) : failAt(failAt) {}
-  bool write(std::string_view bytes) override { return calls++ < failAt && (all += bytes, true); }
-  bool commit() override { return true; }
-  std::size_t failAt, calls = 0;
-  std::string all;
-};
 
 // Writes the pieces, flushed at once or by the destructor, and compares
 // with the literal expansion; returns how many writes the file got.

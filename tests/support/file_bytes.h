@@ -1,10 +1,15 @@
-// A file's bytes, read and written whole, for tests that look at what a
-// program left on disk.
+// Files on disk for tests that look at what a program left there: bytes
+// read and written whole with the standard library, independently of the
+// code under test, and a fresh folder under /tmp that is the current folder
+// while it lives and is then removed with all it holds.
 #pragma once
+
+#include <stdlib.h>
 
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <stdexcept>
 #include <string>
 
 namespace strovel {
@@ -17,5 +22,18 @@ inline std::string readAll(const std::filesystem::path& path) {
 inline void writeAll(const std::filesystem::path& path, const std::string& bytes) {
   std::ofstream(path, std::ios::binary) << bytes;
 }
+
+struct ScratchFolder {
+  ScratchFolder() {
+    std::string name = "/tmp/strovel-test-XXXXXX";
+    path = ::mkdtemp(name.data()) ? name : throw std::runtime_error("no scratch folder");
+    std::filesystem::current_path(path);
+  }
+  ~ScratchFolder() {
+    std::filesystem::current_path(previous);
+    std::filesystem::remove_all(path);
+  }
+  std::filesystem::path previous = std::filesystem::current_path(), path;
+};
 
 }  // namespace strovel

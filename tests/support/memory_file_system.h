@@ -1,10 +1,14 @@
-// An in-memory FileSystem for tests: files are a map from path to bytes.
-// Paths listed in unreadable / uncreatable fail like a missing file or a
-// read-only folder; failWritesTo makes write() fail after creation.
+// Files in memory for tests. RecordingFile keeps what it is handed and fails
+// from its failAt-th write (counting from 0) on. MemoryFileSystem is a map
+// from path to bytes; a path in uncreatable fails like a read-only folder;
+// writes are counted from 0 across its outputs, the throwAtWrite-th throws
+// std::bad_alloc and the failAtWrite-th fails (a commit then still goes
+// through); commits fail when failCommit is set. RecordingSink collects notices in order.
 #pragma once
 
 #include <map>
 #include <memory>
+#include <new>
 #include <optional>
 #include <set>
 #include <string>
@@ -16,60 +20,44 @@
 
 namespace strovel {
 
-class MemoryFileSystem : public FileSystem {
- public:
-  std::map<std::string, std::string> files;
-  std::set<std::string> unreadable;
-  std::set<std::string> uncreatable;
-  std::set<std::string> failWritesTo;
-  std::string currentFolder = "/work";
-
-  std::optional<std::string> readFile(const std::string& path) override {
-    auto it = files.find(path);
-    if (it == files.end() || unreadable.count(path)) return std::nullopt;
-    return it->second;
-  }
-
-  std::unique_ptr<OutputFile> createFile(const std::string& path) override {
-    if (uncreatable.count(path)) return nullptr;
-    return std::make_unique<Output>(*this, path, failWritesTo.count(path) > 0);
-  }
-
-  bool canRead(const std::string& path) override {
-    return files.count(path) > 0 && !unreadable.count(path);
-  }
-
-  std::string absolutePath(const std::string& path) override {
-    return !path.empty() && path[0] == '/' ? path : currentFolder + "/" + path;
-  }
-
- private:
-  class Output : public OutputFile {
-   public:
-    Output(MemoryFileSystem& fs, std::string path, bool failing)
-        : fs_(fs), path_(std::move(path)), failing_(failing) {}
-    bool write(std::string_view bytes) override {
-      if (failing_) return false;
-      content_.append(bytes);
-      return true;
-    }
-    bool commit() override {
-      if (failing_) return false;
-      fs_.files[path_] = content_;
-      return true;
-    }
-
-   private:
-    MemoryFileSystem& fs_;
-    std::string path_;
-    bool failing_;
-    std::string content_;
-  };
+struct RecordingFile : OutputFile {
+  explicit RecordingFile(std::size_t failAt = SIZE_MAX) : failAt(failAt) {}
+  bool write(std::string_view bytes) override { return calls++ < failAt && (all += bytes, true); }
+  bool commit() override { return true; }
+  std::size_t failAt, calls = 0;
+  std::string all;
 };
 
-// Collects notices in order.
-class RecordingSink : public NoticeSink {
- public:
+struct MemoryFileSystem : FileSystem {
+  std::map<std::string, std::string> files;
+  std::set<std::string> uncreatable;
+  int writes = 0, throwAtWrite = -1, failAtWrite = -1;
+  bool failCommit = false;
+
+  struct Output : OutputFile {
+    Output(MemoryFileSystem& disk, std::string path) : disk(disk), path(std::move(path)) {}
+    bool write(std::string_view bytes) override {
+      const int n = disk.writes++;
+      if (n == disk.throwAtWrite) throw std::bad_alloc();
+      return n != disk.failAtWrite && (content += bytes, true);
+    }
+    bool commit() override { return !disk.failCommit && (disk.files[path] = content, true); }
+    MemoryFileSystem& disk;
+    std::string path, content;
+  };
+  std::optional<std::string> readFile(const std::string& path) override {
+    return canRead(path) ? std::optional(files.at(path)) : std::nullopt;
+  }
+  std::unique_ptr<OutputFile> createFile(const std::string& path) override {
+    return uncreatable.count(path) ? nullptr : std::make_unique<Output>(*this, path);
+  }
+  bool canRead(const std::string& path) override { return files.count(path) > 0; }
+  std::string absolutePath(const std::string& path) override {
+    return path.starts_with('/') ? path : "/work/" + path;
+  }
+};
+
+struct RecordingSink : NoticeSink {
   std::vector<Notice> notices;
   void notify(const Notice& notice) override { notices.push_back(notice); }
 };

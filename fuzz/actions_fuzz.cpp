@@ -43,7 +43,7 @@ FUZZ_TARGET(actions) {
                   .statistics = (flags & 2) != 0,
                   .ruleWindow = std::size_t{1} + first / 7 % 32};
   if (flags & 4) runs.options.flow = {0, std::size_t{1} + flags / 8 % 16, 1};
-  const std::string raw = in.rest();
+  const std::string raw = in.remaining();
   runs.disk.rng.seed(flags);
   runs.disk.files = {{"in.txt", raw}, {"res_1.txt", "old"}};
   FUZZ_CHECK(runs.ran(rules) == runs.literalRun(raw, rules));

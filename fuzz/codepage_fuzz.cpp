@@ -27,7 +27,7 @@ FUZZ_TARGET(codepage) {
   const std::string codeset = kCodesets[in.byte() % std::size(kCodesets)];
   const bool isUtf8 = codeset == "UTF-8" || codeset == "ANSI_X3.4-1968";
   const std::size_t limit = in.byte() % 32;
-  const std::string text = in.rest();
+  const std::string text = in.remaining();
 
   std::string oem = text;
   oemToAnsi(oem, codeset);

@@ -14,7 +14,7 @@ FUZZ_TARGET(text_mode) {
   using namespace strovel;
   fuzz::ByteReader in(data, size);
   const std::size_t pieceSize = in.byte() % 16 + 1;
-  const std::string raw = in.rest();
+  const std::string raw = in.remaining();
   std::string literal, crLf;
   for (std::size_t i = 0; i < raw.size() && raw[i] != 26; ++i)
     if (raw[i] != '\r' || i + 1 == raw.size() || raw[i + 1] != '\n') literal += raw[i];

@@ -51,8 +51,6 @@ inline std::uint64_t filter(std::string& text, const Rule& rule, bool keep) {
   text = result;
   return count;
 }
-inline std::uint64_t keepLines(std::string& t, const Rule& r) { return filter(t, r, true); }
-inline std::uint64_t deleteLines(std::string& t, const Rule& r) { return filter(t, r, false); }
 
 // The element of line [s, e): a at the LocationFromStart-th Pattern1, each
 // search one byte further on (s when Pattern1 is empty or not searched); b
@@ -156,17 +154,13 @@ inline Counts sort(std::string& text, const Rule& rule, Report* report) {
   }
   return counts;
 }
-inline Counts sortByElement(std::string& t, const Rule& r) { return sort(t, r, nullptr); }
-inline Counts sortDistinct(std::string& t, const Rule& r, Report& report) {
-  report.clear();
-  return sort(t, r, &report);
-}
 
 // The rule's action on the text (unknown ones change nothing).
 inline Counts apply(std::string& text, const Rule& rule, Report& report) {
   const std::int32_t a = rule.ActionType;
-  if (a == SortByElement) return sortByElement(text, rule);
-  if (a == SortDistinct) return sortDistinct(text, rule, report);
+  report.clear();
+  if (a == SortByElement || a == SortDistinct)
+    return sort(text, rule, a == SortDistinct ? &report : nullptr);
   if (a == KeepLinesWith || a == DeleteLinesWith)
     return {filter(text, rule, a == KeepLinesWith), 0};
   if (a == Replace) return {replace(text, rule), 0};

@@ -187,7 +187,7 @@ TEST_F(ProcessingRun, RunsMatchLiteralActions) {
     std::string sorted, expectedSort = input;
     const SortedLines order = sortLinesByElement(input, sort, {}, twoThreadsFrom);
     order.write([&](std::string_view piece) { sorted += piece; });
-    const literal::Counts counts = literal::sortByElement(expectedSort, sort);
+    const literal::Counts counts = literal::sort(expectedSort, sort, nullptr);
     ASSERT_EQ(std::tuple(sorted, order.counts().first, order.counts().second),
               std::tuple(expectedSort, counts.first, counts.second))
         << testing::PrintToString(std::tuple(input, sort, twoThreadsFrom));

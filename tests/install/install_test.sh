@@ -33,29 +33,23 @@ for file in bin/kestrune lib/kestrune/kestrune-{desktop,diff}.so share/applicati
   share/icons/hicolor/scalable/apps/strovel.svg share/doc/strovel/{README.md,copyright,LICENSE} \
   share/doc/strovel/{examples/errors.shbl,examples/server.log,examples/actions/1-replace.shbl} \
   share/doc/strovel/docs/images/main-window.png; do [ -f "$root/$file" ] || fail "$file is not installed"; done
-[ -x "$root/bin/kestrune" ] || fail "bin/kestrune is not executable"
-outside=$(find "$top" ! -type d ! -path "$root/*")
-[ -z "$outside" ] || fail "installed outside the prefix: $outside"
-# Neither the MIME cache nor the examples' own script.
+# Neither the MIME cache nor the examples' own script, and nothing outside the prefix.
 for file in share/mime/globs2 share/doc/strovel/examples/run-examples.sh; do [ ! -e "$root/$file" ] || fail "$file"; done
+outside=$(find "$top" ! -type d ! -path "$root/*") && [ -z "$outside" ] || fail "installed outside the prefix: $outside"
 
 # Each PNG icon is a PNG of the size its folder names: the signature, then the IHDR chunk with
 # the width and height as big-endian words.
 for size in 16 32 48; do
-  header=$(od -An -tx1 -N24 "$root/share/icons/hicolor/${size}x${size}/apps/strovel.png" | tr -d ' \n')
-  [ "$header" = "$(printf '89504e470d0a1a0a0000000d49484452%08x%08x' "$size" "$size")" ] ||
-    fail "icon ${size}x${size} begins $header"
-done
+  [ "$(od -An -tx1 -N24 "$root/share/icons/hicolor/${size}x${size}/apps/strovel.png" | tr -d ' \n')" = \
+    "$(printf '89504e470d0a1a0a0000000d49484452%08x%08x' "$size" "$size")" ] || fail "icon ${size}x${size}"; done
 
 # The desktop entry starts the program with the opened file, shows the installed icon and claims
 # the pattern type that the MIME file defines.
-desktop="$root/share/applications/$id.desktop"
+desktop="$root/share/applications/$id.desktop" metainfo=$(cat "$root/share/metainfo/$id.metainfo.xml")
 value() { sed -n "s/^$1=//p" "$desktop"; }
-[ "$(value Exec)" = "kestrune %f" ] || fail "Exec is '$(value Exec)'"
-[ -f "$root/share/icons/hicolor/48x48/apps/$(value Icon).png" ] || fail "no icon named $(value Icon)"
 mime=$(sed -n 's/.*<mime-type type="\([^"]*\)".*/\1/p' "$root/share/mime/packages/strovel-pattern.xml")
-[ "$(value MimeType)" = "$mime;" ] || fail "MimeType '$(value MimeType)' is not '$mime;'"
-metainfo=$(cat "$root/share/metainfo/$id.metainfo.xml")
+[ "$(value Exec)|$(value MimeType)" = "kestrune %f|$mime;" ] || fail "Exec, MimeType: $(value Exec)|$(value MimeType)"
+[ -f "$root/share/icons/hicolor/48x48/apps/$(value Icon).png" ] || fail "no icon named $(value Icon)"
 [[ $metainfo == *"<launchable type=\"desktop-id\">$id.desktop</launchable>"* ]] || fail "launchable"
 
 # One version: the program's, the metainfo's newest release, the manual's, the package's.

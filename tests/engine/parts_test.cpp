@@ -1,14 +1,12 @@
 // The engine's small parts. The searches against std::string_view::find on
 // random texts over small alphabets, where candidates that fail late are
 // common, and on a text made of the pattern's own bytes, where the pair
-// search gives up and hands over. The schedule of the streaming window. The
-// result-name formatter.
+// search gives up and hands over. The result-name formatter.
 #include <gtest/gtest.h>
 
 #include <random>
 
 #include "engine/output_name.h"
-#include "engine/stream_window.h"
 #include "engine/text_search.h"
 
 namespace strovel {
@@ -36,25 +34,6 @@ TEST(TextSearch, AgreesWithTheLiteralSearch) {
   // Every position is a candidate that fails at its end.
   const std::string degenerate = std::string(200000, 'a') + "ab";
   EXPECT_EQ(findIn(degenerate, std::string(100, 'a') + "b", 5), degenerate.size() - 101);
-}
-
-// A window in which nothing is decided is looked at a logarithmic number of
-// times as it grows, so that one very long line costs linear time; a window
-// that is consumed is looked at again after every window size of new text.
-TEST(StreamWindow, LooksAgainOnlyWhenGrownOrConsumed) {
-  const std::string piece(1000, 'x');
-  StreamWindow undecided(4000), decided(4000);
-  int looks = 0, decisions = 0;
-  for (int n = 0; n < 10000; ++n) looks += undecided.append(piece);  // 10 MB, nothing consumed
-  for (int n = 0; n < 100; ++n) {
-    if (!decided.append(piece)) continue;
-    ++decisions;
-    decided.consume(decided.text().size() - 10);  // all but a short tail decided
-  }
-  EXPECT_GE(looks, 10);
-  EXPECT_LE(looks, 13);      // 4 KB, 8 KB, ... 8 MB: log2(10 MB / 4 KB) + 1
-  EXPECT_EQ(decisions, 25);  // every 4 pieces
-  EXPECT_EQ(decided.text().size(), 10u);
 }
 
 // The run number goes into the first integer conversion only, "%%" is one

@@ -1,11 +1,11 @@
 // Tests of the platform layer.
 //
 // The disk FileSystem, in a fresh temporary folder: whole-file reads,
-// atomic replacement (content, permission bits, no temporary left
-// behind, the old file intact until commit and after a failure), a FIFO
-// whose reader is gone, and lexical absolute paths. (Text read in pieces,
-// links, targets that cannot be made, FIFOs and spools written whole,
-// permissions and full disks are tried on the program itself, in
+// atomic replacement (the old file intact until commit, the new content
+// unnamed until then), a FIFO whose reader is gone, and lexical absolute
+// paths. (Text read in pieces, links, targets that cannot be made, FIFOs
+// and spools written whole, permissions, modes, full disks and failed
+// writes are tried on the program itself, in
 // tests/reliability/fault_test.sh.)
 //
 // The text-mode layer: the reading conversion (CR LF collapsed, Ctrl-Z
@@ -20,7 +20,6 @@
 // the codeset explicitly so they do not depend on the test's locale.
 #include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 
 #include <clocale>
 #include <csignal>
@@ -45,16 +44,7 @@ constexpr std::size_t kMiB = std::size_t{1} << 20;
 // is its current folder.
 TEST(DiskFileSystem, ReadsAndReplacesFilesAtomically) {
   const ScratchFolder scratch;
-  const std::string dir = scratch.path;
-  // The files in the folder; a temporary file left behind shows up here.
-  const auto files = [] { return std::distance(fs::directory_iterator("."), {}); };
   FileSystem& disk = diskFileSystem();
-  // Every byte value, repeating with a period that is no power of two, more
-  // than any single read or write takes.
-  std::string bytes = "\r\n\x1A\0tail"s;
-  for (std::size_t i = 0; i < 3 * kMiB + 17; ++i) bytes += static_cast<char>(i % 257);
-  writeAll("all.bin", bytes);
-  EXPECT_TRUE(disk.readFile(dir + "/all.bin") == bytes && disk.canRead("all.bin"));
   // A file whose stat size (0) does not tell how much it holds.
   EXPECT_EQ(disk.readFile("/proc/version"), readAll("/proc/version"));
   fs::create_directory("folder");
@@ -62,43 +52,24 @@ TEST(DiskFileSystem, ReadsAndReplacesFilesAtomically) {
     EXPECT_FALSE(disk.readFile(bad) || disk.canRead(bad) || disk.openText(bad)) << bad;
 
   // A replaced file's old content stays readable until commit (an input
-  // named as the output) and after a failed write. (The program's runs check
-  // the modes of new and replaced files.)
-  std::unique_ptr<OutputFile> out = disk.createFile("file.bin");
-  ASSERT_TRUE(out && out->write(bytes) && out->commit());
-  EXPECT_TRUE(readAll("file.bin") == bytes);
-  out = disk.createFile(dir + "/file.bin");
+  // named as the output); where the file system has unnamed files, the new
+  // content has no name until then.
+  writeAll("file.bin", "old\0"s);
+  std::unique_ptr<OutputFile> out = disk.createFile(scratch.path / "file.bin");
   ASSERT_TRUE(out && out->write("ne") && out->write("w"));
-  EXPECT_TRUE(disk.readFile("file.bin") == bytes);
-  // Where the file system has unnamed files, the new content has no name yet.
-  if (const int probe = ::open(".", O_TMPFILE | O_WRONLY, 0600); probe >= 0) {
-    ::close(probe);
-    EXPECT_EQ(files(), 3);
-  }
+  EXPECT_EQ(disk.readFile("file.bin"), "old\0"s);
+  const int probe = ::open(".", O_TMPFILE | O_WRONLY, 0600);
+  EXPECT_TRUE(probe < 0 || std::distance(fs::directory_iterator("."), {}) == 2);
+  if (probe >= 0) ::close(probe);
   ASSERT_TRUE(out->commit());
   EXPECT_EQ(readAll("file.bin"), "new");
-  // Writes to regular files beyond 4096 bytes fail (EFBIG) until the limit is
-  // lifted. Nothing may be printed meanwhile: the test log itself may be a
-  // file already past the limit.
-  rlimit old{};
-  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
-  const rlimit lowered{4096, old.rlim_max};
-  out = disk.createFile("file.bin");
-  void (*oldHandler)(int) = std::signal(SIGXFSZ, SIG_IGN);
-  const bool failed = out && ::setrlimit(RLIMIT_FSIZE, &lowered) == 0 &&
-                      !out->write(std::string(10000, 'n')) && !out->commit();
-  ::setrlimit(RLIMIT_FSIZE, &old);
-  std::signal(SIGXFSZ, oldHandler);
-  out.reset();
-  EXPECT_TRUE(failed && readAll("file.bin") == "new" && files() == 3);
-
   // A FIFO is written in place; once its reader is gone, both the write and
   // the commit report the failure.
   ASSERT_EQ(::mkfifo("fifo", 0600), 0);
   const int reader = ::open("fifo", O_RDONLY | O_NONBLOCK);  // lets the writer open at once
   out = disk.createFile("fifo");
   ::close(reader);
-  oldHandler = std::signal(SIGPIPE, SIG_IGN);
+  void (*oldHandler)(int) = std::signal(SIGPIPE, SIG_IGN);
   EXPECT_TRUE(reader >= 0 && out && !out->write("no reader") && !out->commit());
   std::signal(SIGPIPE, oldHandler);
   EXPECT_TRUE(fs::is_fifo("fifo"));
@@ -142,35 +113,30 @@ TEST(TextMode, ReadingCollapsesCrLfAndEndsAtCtrlZ) {
   }
 }
 
-// Writes the pieces, flushed at once or by the destructor, and compares
-// with the literal expansion; returns how many writes the file got.
-std::size_t expectWriting(const std::vector<std::string>& pieces, bool flush = false) {
-  RecordingFile file;
-  std::string expected;
-  {
-    TextModeWriter writer(file);
-    for (const std::string& piece : pieces) {
-      writer.write(piece);
-      for (char c : piece) expected += c == '\n' ? "\r\n"s : std::string(1, c);
-    }
-    EXPECT_TRUE(!flush || writer.flush());
-  }
-  EXPECT_TRUE(file.all == expected) << pieces.size() << " pieces";
-  return file.calls;
-}
-
+// Beyond the fuzz property's short texts: no LF for more than a chunk, then
+// many LFs in lines of every length up to 300, then many small writes, all
+// in bounded chunks, never one copy of a whole text; a piece of nothing but
+// LFs doubles behind what is waiting. The writer flushes as it goes away.
 TEST(TextMode, WriterWritesLfAsCrLfAndEveryOtherByteAsIs) {
-  expectWriting({"a\nb", "", "\n\r", "c\r\n\0\x1A"s, "\n"}, true);
-  // No LF for more than a chunk, then many LFs with lines of every length
-  // up to 300, then many small writes: bounded chunks, nothing handed over
-  // as one copy of a whole text.
+  const auto writes = [](const std::vector<std::string>& pieces) {
+    RecordingFile file;
+    std::string expected;
+    {
+      TextModeWriter writer(file);
+      for (const std::string& piece : pieces) {
+        writer.write(piece);
+        for (char c : piece) expected += c == '\n' ? "\r\n"s : std::string(1, c);
+      }
+    }
+    EXPECT_TRUE(file.all == expected) << pieces.size() << " pieces";
+    return file.calls;
+  };
   std::vector<std::string> pieces = {std::string(2 * kMiB + 7, 'q') + "\n", ""};
   for (std::size_t line = 0; pieces[1].size() < 3 * kMiB; ++line)
     pieces[1] += std::string(line % 300, static_cast<char>('a' + line % 26)) + "\n";
   pieces.resize(100002, "x\n");
-  EXPECT_GT(expectWriting(pieces), 5u);
-  // A piece of nothing but LFs doubles; it must fit behind what is waiting.
-  expectWriting({std::string(kMiB - 1, 'a'), std::string(kMiB, '\n'), std::string(3 * kMiB, '\n')});
+  EXPECT_GT(writes(pieces), 5u);
+  writes({std::string(kMiB - 1, 'a'), std::string(kMiB, '\n'), std::string(3 * kMiB, '\n')});
 
   // A failed write sticks: the first chunk goes through, the second fails,
   // and nothing is tried after it, not even on destruction.

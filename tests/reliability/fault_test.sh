@@ -169,6 +169,9 @@ done </dev/null 3<<'EOF'
 |a diff with statistics of a DOS text||run --diff +dos +stat in_file=drop.txt out_file=r%d.txt templet=drop.shbl|1||out_is 'Удалять строки, содержащие "drop" - удалено строк - 1\n--- drop.txt\tSTAMP\n+++ r1.txt\tSTAMP\n@@ -1,3 +1,2 @@\n keep\n-drop\n Привет\n\\ No newline at end of file'
 |a diff in colour||run --diff --color=always in_file=drop.txt templet=drop.shbl|1||out_is '\033[1m--- drop.txt\tSTAMP\033[0m\n\033[1m+++ res_1.txt\tSTAMP\033[0m\n\033[36m@@ -1,3 +1,2 @@\033[0m\n keep\n\033[31m-drop\033[0m\n \x8f\xe0\xa8\xa2\xa5\xe2\n\\ No newline at end of file'
 |random diffs||random_diffs|*|*|
+# Three lines of context; a side of one line is given without its count.
+|a diff in the middle of a text|pattern ab.shbl 'a/b/1//0/0'; printf '1\n2\n3\n4\na\n6\n7\n8\n9\n' >nine.txt|run --diff in_file=nine.txt templet=ab.shbl|1||out_is '--- nine.txt\tSTAMP\n+++ res_1.txt\tSTAMP\n@@ -2,7 +2,7 @@\n 2\n 3\n 4\n-a\n+b\n 6\n 7\n 8'
+|a diff of one line without a line break|printf a >one.txt|run --diff in_file=one.txt templet=ab.shbl|1||out_is '--- one.txt\tSTAMP\n+++ res_1.txt\tSTAMP\n@@ -1 +1 @@\n-a\n\\ No newline at end of file\n+b\n\\ No newline at end of file'
 |a diff of no change||run --diff +stat in_file=drop.txt templet=same.shbl|0||same .out /dev/null
 |a diff without its pattern file||run --diff in_file=drop.txt templet=none.shbl|2|kestrune: none.shbl$NO|
 |a diff without its input||run --diff in_file=missing.txt templet=drop.shbl|2|kestrune: missing.txt$NO|

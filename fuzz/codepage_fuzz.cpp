@@ -29,15 +29,12 @@ FUZZ_TARGET(codepage) {
   const std::size_t limit = in.byte() % 32;
   const std::string text = in.remaining();
 
+  // Every CP866 byte is one character: one byte in a single-byte codeset,
+  // well-formed UTF-8 otherwise.
   std::string oem = text;
   oemToAnsi(oem, codeset);
-  if (!isUtf8) {
-    FUZZ_CHECK(oem.size() == text.size());
-  } else {
-    // Every CP866 byte is one character, so the result is well-formed.
-    FUZZ_CHECK(ansiToUtf8(oem, "UTF-8") == oem);
-    FUZZ_CHECK(oem.size() >= text.size());
-  }
+  FUZZ_CHECK(isUtf8 ? ansiToUtf8(oem, "UTF-8") == oem && oem.size() >= text.size()
+                    : oem.size() == text.size());
 
   const std::string utf8 = ansiToUtf8(text, codeset);
   FUZZ_CHECK(ansiToUtf8(utf8, "UTF-8") == utf8);

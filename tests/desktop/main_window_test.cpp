@@ -36,19 +36,19 @@ class MainWindowTest : public testing::Test {
     EXPECT_TRUE(answers.handlers.empty());  // every dialog a test expected came up
   }
   // A window as the program starts it, shown, with results not opened.
-  void start(const std::string& openedPattern = "", bool dos = false, bool silent = false) {
-    CommandLine options;
-    options.dosMode = dos, options.silentMode = silent;
+  void start(const std::string& openedPattern = "", bool dos = false) {
     w = std::make_unique<MainWindow>();
     w->setFinishPause(0);
     w->setOpener([this](const std::string& target) { opened.push_back(target); });
+    CommandLine options;
+    options.dosMode = dos;
     startWindow(*w, options, openedPattern);
     w->show();
   }
   QWidget* ui(const char* name) { return named(w.get(), name); }
   // Queues answers for the dialogs to come, one word each: a message box's
   // button; "+N": the editor adds N rules, then OK; "<NAME": the file dialog
-  // is given NAME ("<" alone: the file it offers). Then triggers the action,
+  // is given NAME. Then triggers the action,
   // clicks the button or presses the key named, if any, and gives the texts
   // of the messages shown.
   std::string run(const std::string& dialogs, const char* command = "") {
@@ -58,10 +58,9 @@ class MainWindowTest : public testing::Test {
       const QString typed = QString::fromStdString(word.substr(1));
       if (word[0] == '<')
         answers.then([this, typed](QWidget* modal) {
-          auto* dialog = qobject_cast<QFileDialog*>(modal);
-          if (!typed.isEmpty()) dialog->setDirectory(QDir::currentPath());
-          if (!typed.isEmpty()) named<QLineEdit>(dialog, "fileNameEdit")->setText(typed);
-          static_cast<QDialog*>(dialog)->accept();  // as OK does
+          qobject_cast<QFileDialog*>(modal)->setDirectory(QDir::currentPath());
+          named<QLineEdit>(modal, "fileNameEdit")->setText(typed);
+          static_cast<QDialog*>(modal)->accept();  // as OK does
         });
       if (word[0] == '+')
         answers.then([rules = typed.toInt()](QWidget* editor) {

@@ -27,8 +27,8 @@ FUZZ_TARGET(command_line) {
   FUZZ_CHECK(!c.batch || has("in_file="));
   FUZZ_CHECK(!values || (has("templet=") && piece(c.inputPath) && piece(c.patternPath) &&
                          (c.outputNameTemplate == "res_%d.txt" || piece(c.outputNameTemplate))));
-  FUZZ_CHECK(!values || c.inputPath.find(has("out_file=") ? "out_file=" : "templet=") ==
-                            std::string::npos);
+  FUZZ_CHECK(!values ||
+             c.inputPath.find(has("out_file=") ? "out_file=" : "templet=") == std::string::npos);
   FUZZ_CHECK((!c.openResult || has("+open ")) && (!c.silentMode || has("+silent ")));
   if (has(std::string_view("\0", 1))) return;
   std::vector<std::string> pieces(1);

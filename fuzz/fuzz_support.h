@@ -52,11 +52,11 @@ inline std::map<std::string, Target>& targets() {
 
 }  // namespace strovel::fuzz
 
-#define FUZZ_CHECK(condition)                                                                  \
-  ((condition) ? void(0)                                                                       \
-               : (std::fprintf(stderr, "%s:%d: property failed: %s\n", __FILE__, __LINE__, \
-                               #condition),                                                    \
-                  std::abort()))
+#define FUZZ_CHECK(condition)                                                                   \
+  ((condition)                                                                                  \
+       ? void(0)                                                                                \
+       : (std::fprintf(stderr, "%s:%d: property failed: %s\n", __FILE__, __LINE__, #condition), \
+          std::abort()))
 
 // Defines a target and adds it to targets() under its name. A libFuzzer
 // program holds one target (libfuzzer_main.cpp); the replay program all.

@@ -1,8 +1,7 @@
 // Fuzz target for the text-mode reader and writer. Reading raw bytes, whole
 // or in pieces, must equal a plain byte-by-byte reading (stop at Ctrl-Z,
 // CR LF to LF); writing a text in pieces of fuzzer-chosen sizes must give
-// each LF as CR LF and nothing else changed, and reading that back must give
-// the text again; a failed write sticks.
+// each LF as CR LF and nothing else changed; a failed write sticks.
 #include <string>
 #include <string_view>
 
@@ -37,8 +36,6 @@ FUZZ_TARGET(text_mode) {
     FUZZ_CHECK(writer.flush());
   }
   FUZZ_CHECK(out.all == crLf);
-  fromTextMode(out.all);
-  FUZZ_CHECK(out.all == text);
   TextModeWriter writer(failing);
   writer.write(text);
   FUZZ_CHECK(writer.flush() == text.empty() && writer.ok() == text.empty());

@@ -26,7 +26,6 @@ TEST(Catalogue, HoldsTheExactTextsAndLoadsAndFormatsThem) {
 
   for (const auto& [language, id] : {std::pair{0, 132}, {1, 132}, {2, 133}, {3, 132}})
     EXPECT_EQ(localizedId(FixedLanguage(language), 132), id) << language;
-  EXPECT_EQ(localizedId(LanguageSelector(), 164), 164);
   EXPECT_EQ(localizedString(FixedLanguage(2), 132), "Choose and process a file");
   // A notice is its subject directly followed by its text.
   const Notice notice{164, "/tmp/in.txt"};
@@ -42,9 +41,8 @@ TEST(Catalogue, HoldsTheExactTextsAndLoadsAndFormatsThem) {
       {formatText("%d %d", {0, std::uint64_t{18446744073709551615u}}), "0 18446744073709551615"},
       {formatText("%s-%d", {"%s%d%%", 1}), "%s%d%%-1"},
       {formatText("100%% %d%%d", {7}), "100% 7%d"},
-      {formatText("%s and %s, %d", {"a"}), "a and %s, %d"},
       {formatText("%x %5d %s", {"a"}), "%x %5d a"},
-      {formatText("50%", {1}), "50%"},
+      {formatText("%s and %s, %d", {"a"}), "a and %s, %d"},
       {formatText("%s %d", {42, "many"}), "42 many"},
   };
   for (const auto& [result, expected] : formatted) EXPECT_EQ(result, expected);

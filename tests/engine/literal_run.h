@@ -31,43 +31,40 @@ inline std::string crLf(const std::string& text) {
   return bytes;
 }
 
-// Hands out the file's text in pieces cut at random raw offsets (mostly
-// short, now and then up to a megabyte), converted as the disk source
-// converts them; a read at or past failAt fails, one past throwAt throws.
-struct RandomPieces : TextSource {
-  RandomPieces(std::string raw, std::mt19937& random, std::size_t failAt, std::size_t throwAt)
-      : raw_(std::move(raw)), random_(random), failAt_(failAt), throwAt_(throwAt) {}
-  bool next(std::string_view& piece) override {
-    for (piece = {}; piece.empty() && !ended_;) {
-      if (at_ >= failAt_) return !(ended_ = failed_ = true);
-      if (at_ >= throwAt_) throw std::bad_alloc();
-      const std::size_t n =
-          std::min(raw_.size() - at_, 1 + random_() % (std::size_t{1} << random_() % 21));
-      ended_ = at_ == raw_.size() || !reader_.append(std::string_view(raw_).substr(at_, n));
-      at_ += n;
-      piece = ended_ ? reader_.drainLast() : reader_.drain();
-    }
-    return !piece.empty();
-  }
-  bool failed() const override { return failed_; }
-  double done() const override { return raw_.empty() ? 1 : double(at_) / double(raw_.size()); }
-  std::string raw_;
-  std::mt19937& random_;
-  std::size_t failAt_, throwAt_, at_ = 0;
-  TextModeReader reader_{0};
-  bool ended_ = false, failed_ = false;
-};
-
-// The runs' environment: a disk that reads its files in random pieces,
-// notices and progress recorded, the Russian catalogue, the results opened
-// recorded; and the same runs made by the literal actions.
+// The runs' environment: a disk that hands out its files' texts in pieces
+// cut at random raw offsets (mostly short, now and then up to a megabyte),
+// converted as the disk source converts them, a read at or past failAt
+// failing and one past throwAt throwing; notices and progress recorded, the
+// Russian catalogue, the results opened recorded; and the same runs made by
+// the literal actions.
 struct LiteralRuns : RunEnvironment {
   struct Disk : MemoryFileSystem {
     std::mt19937 rng{5};
     std::size_t failAt = std::string::npos, throwAt = std::string::npos;
+    struct Pieces : TextSource {
+      Pieces(Disk& disk, std::string raw) : disk(disk), raw(std::move(raw)) {}
+      bool next(std::string_view& piece) override {
+        for (piece = {}; piece.empty() && !ended;) {
+          if (at >= disk.failAt) return !(ended = broken = true);
+          if (at >= disk.throwAt) throw std::bad_alloc();
+          const std::size_t n =
+              std::min(raw.size() - at, 1 + disk.rng() % (std::size_t{1} << disk.rng() % 21));
+          ended = at == raw.size() || !reader.append(std::string_view(raw).substr(at, n));
+          at += n;
+          piece = ended ? reader.drainLast() : reader.drain();
+        }
+        return !piece.empty();
+      }
+      bool failed() const override { return broken; }
+      double done() const override { return raw.empty() ? 1 : double(at) / double(raw.size()); }
+      Disk& disk;
+      std::string raw;
+      std::size_t at = 0;
+      TextModeReader reader{0};
+      bool ended = false, broken = false;
+    };
     std::unique_ptr<TextSource> openText(const std::string& path) override {
-      if (!canRead(path)) return nullptr;  // a missing input
-      return std::make_unique<RandomPieces>(files.at(path), rng, failAt, throwAt);
+      return canRead(path) ? std::make_unique<Pieces>(*this, files.at(path)) : nullptr;
     }
   } disk;
   RecordingSink sink;
@@ -80,9 +77,7 @@ struct LiteralRuns : RunEnvironment {
   bool run(const std::vector<Rule>& rules, const std::string& input = "in.txt", int number = 1) {
     RuleList list;
     for (const Rule& r : rules) list.append(r);
-    progressValues.clear();
-    opened.clear();
-    sink.notices.clear();
+    progressValues.clear(), opened.clear(), sink.notices.clear();
     return processFile(list, input, number, options, *this, statistics);
   }
   // A run over in.txt whose old result is res_1.txt.

@@ -6,7 +6,7 @@
 // (now and then forty) random rules with windows from one byte up, with and
 // without DOS mode, statistics, threads and failures; their texts also go
 // through the sort on two threads. The runs' own cases follow: exact summary
-// lines and cut rule texts, the result's name, and long chains.
+// lines and cut rule texts, and the result's name.
 #include "engine/processing_run.h"
 
 #include <gtest/gtest.h>
@@ -98,7 +98,6 @@ TEST_F(ProcessingRun, HandMadeCases) {
       {"a\r\nb\rc\r\r\n", rule(Replace, "zz", "y"), {"a\nb\nc\n\n", {0, 0}, {}}},
       {"a\nb\rc\rb", rule(KeepLinesWith, "b"), {"\nb\rb", {2, 0}, {}}},
       {"q\nab]c", rule(ReplaceBetween, "", "]", "<>"), {"q<>c", {1, 0}, {}}},
-      {"x[a]y]", rule(ReplaceBetween, "[", "]", "<>", 1, INT_MAX), {"x[a]y]", {0, 0}, {}}},
       {"(b)c(d)", rule(ReplaceBetweenInFile, "(", ")", "X", INT_MAX, 9), {"(b)cX", {1, 0}, {}}},
       {"abc", rule(ReplaceBetweenInFile, "", "", "X", 0, 0), {"X", {1, 0}, {}}},
       // The first line stays where no key goes before it; equal keys end in
@@ -200,17 +199,6 @@ TEST_F(ProcessingRun, RunsMatchLiteralActions) {
               std::tuple(expectedSort, counts.first, counts.second))
         << testing::PrintToString(std::tuple(input, sort, twoThreadsFrom));
   }
-}
-
-// A pattern of many thousand rules passes the text through all of them
-// without nesting a call per rule.
-TEST_F(ProcessingRun, LongChainsDoNotNestCalls) {
-  disk.files = {{"in.txt", "a\r\nb"}};
-  std::vector<Rule> rules;  // odd ones replace "a" by "a" (the last by "c"), even ones are unknown
-  for (int i = 0; i < 200000; ++i) rules.push_back(rule(i % 2, "a", i < 199999 ? "a" : "c"));
-  ASSERT_TRUE(run(rules));
-  EXPECT_EQ(std::tuple(disk.files.at("res_1.txt"), statistics.size(), sink.notices.size()),
-            std::tuple("c\r\nb", 100000u, 100000u));
 }
 
 // Rule texts are cut at 60 bytes, report keys lose their LFs and are cut at

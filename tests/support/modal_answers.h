@@ -35,7 +35,6 @@ class ModalAnswers : public QObject {
   using Handler = std::function<void(QWidget* modal)>;
   ModalAnswers() { qApp->installEventFilter(this); }
   ~ModalAnswers() override { qApp->removeEventFilter(this); }
-
   void then(Handler handler) { handlers.push_back(std::move(handler)); }
   // Presses these buttons on the next message boxes, one each.
   void answer(std::initializer_list<QMessageBox::StandardButton> buttons = {QMessageBox::Ok}) {

@@ -89,7 +89,7 @@ bool processFile(const RuleList& rules, const std::string& inputPath, int runNum
         }
         result.write(piece);
       },
-      environment.language(), environment.notices(), options.ruleWindow);
+      environment.language(), environment.notices(), options.ruleWindow, options.sortThreadsFrom);
   rulesRun = &chain;
 
   chain.expect(source->expectedSize());

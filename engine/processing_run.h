@@ -16,6 +16,7 @@
 #include "app/catalogue/catalogue.h"
 #include "app/catalogue/notice.h"
 #include "engine/piece_flow.h"
+#include "engine/sorting.h"
 #include "patterns/rule_list.h"
 #include "platform/file_system.h"
 
@@ -29,6 +30,9 @@ struct RunOptions {
   // How much text a streaming rule gathers before it decides what it can
   // (tests make it small so that decisions fall everywhere).
   std::size_t ruleWindow = 1 << 20;
+  // The lines from which a sort shares its work between two threads (tests
+  // make it small so that both threads sort small texts).
+  std::size_t sortThreadsFrom = kSortTwoThreadsFrom;
   // When the reading and the writing move to threads of their own, and the
   // pieces they pass (tests make them small so that threads run on small
   // inputs).

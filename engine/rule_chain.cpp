@@ -83,8 +83,8 @@ class CountingStage : public RuleChain::Stage {
 // line and then passes the lines on in their new order.
 class SortStage : public RuleChain::Stage {
  public:
-  SortStage(StageContext context, RuleChain::Sink sink)
-      : context_(context), sink_(std::move(sink)) {}
+  SortStage(StageContext context, RuleChain::Sink sink, std::size_t twoThreadsFrom)
+      : context_(context), sink_(std::move(sink)), twoThreadsFrom_(twoThreadsFrom) {}
   // The room is only a hint: without it the text grows as it comes.
   void expect(std::uint64_t bytes) override {
     try {
@@ -95,7 +95,7 @@ class SortStage : public RuleChain::Stage {
   void append(std::string_view text) override { text_.append(text); }
   void finish(std::vector<std::string>& lines) override {
     {
-      const SortedLines sorted = sortLinesByElement(text_, context_.rule, {});
+      const SortedLines sorted = sortLinesByElement(text_, context_.rule, {}, twoThreadsFrom_);
       const SortCounts& counts = sorted.counts();
       lines.push_back(context_.summary(
           152, {context_.first(), context_.second(), counts.first, counts.second}));
@@ -108,6 +108,7 @@ class SortStage : public RuleChain::Stage {
  private:
   StageContext context_;
   RuleChain::Sink sink_;
+  std::size_t twoThreadsFrom_;
   std::string text_;
 };
 
@@ -153,7 +154,7 @@ class PassStage : public RuleChain::Stage {
 };
 
 std::unique_ptr<RuleChain::Stage> makeStage(const StageContext& c, RuleChain::Sink sink,
-                                            std::size_t window) {
+                                            std::size_t window, std::size_t sortThreadsFrom) {
   switch (c.rule.ActionType) {
     case Replace:
       return std::make_unique<CountingStage<StreamReplace>>(
@@ -169,7 +170,7 @@ std::unique_ptr<RuleChain::Stage> makeStage(const StageContext& c, RuleChain::Si
       return std::make_unique<CountingStage<StreamReplaceInFile>>(
           c, StreamReplaceInFile(c.rule, std::move(sink), window));
     case SortByElement:
-      return std::make_unique<SortStage>(c, std::move(sink));
+      return std::make_unique<SortStage>(c, std::move(sink), sortThreadsFrom);
     case SortDistinct:
       return std::make_unique<DistinctStage>(c, std::move(sink), window);
     default:
@@ -180,7 +181,7 @@ std::unique_ptr<RuleChain::Stage> makeStage(const StageContext& c, RuleChain::Si
 }  // namespace
 
 RuleChain::RuleChain(const RuleList& rules, Sink out, const LanguageSelector& language,
-                     NoticeSink& notices, std::size_t window)
+                     NoticeSink& notices, std::size_t window, std::size_t sortThreadsFrom)
     : out_(std::move(out)) {
   const bool utf8 = ansiIsUtf8();
   const std::size_t groups = (rules.size() + kGroup - 1) / kGroup;
@@ -198,7 +199,8 @@ RuleChain::RuleChain(const RuleList& rules, Sink out, const LanguageSelector& la
       sink = [next = stages_[i + 1].get()](std::string_view piece) { next->append(piece); };
     }
     const Rule& rule = rules.at(i);
-    stages_[i] = makeStage({rule, language, notices, utf8, &pending_}, std::move(sink), window);
+    stages_[i] = makeStage({rule, language, notices, utf8, &pending_}, std::move(sink), window,
+                           sortThreadsFrom);
     if (rule.ActionType >= Replace && rule.ActionType <= ReplaceBetweenInFile) ++pending_;
   }
 }

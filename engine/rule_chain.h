@@ -28,6 +28,7 @@
 
 #include "app/catalogue/catalogue.h"
 #include "app/catalogue/notice.h"
+#include "engine/sorting.h"
 #include "patterns/rule_list.h"
 
 namespace strovel {
@@ -35,10 +36,11 @@ namespace strovel {
 class RuleChain {
  public:
   using Sink = std::function<void(std::string_view piece)>;
-  // `window`: how much text a streaming stage gathers before it decides.
-  // The rules must outlive the chain.
+  // `window`: how much text a streaming stage gathers before it decides;
+  // `sortThreadsFrom`: the lines from which a sort uses two threads. The
+  // rules must outlive the chain.
   RuleChain(const RuleList& rules, Sink out, const LanguageSelector& language, NoticeSink& notices,
-            std::size_t window = 1 << 20);
+            std::size_t window = 1 << 20, std::size_t sortThreadsFrom = kSortTwoThreadsFrom);
   RuleChain(const RuleChain&) = delete;
   RuleChain& operator=(const RuleChain&) = delete;
   ~RuleChain();

@@ -70,8 +70,9 @@ class SortedLines {
 // `twoThreadsFrom` lines on, the walk over the lines and the sort of the
 // keys each share the work between two threads (progress then comes from
 // the calling thread's half of the walk).
+inline constexpr std::size_t kSortTwoThreadsFrom = 1 << 15;
 SortedLines sortLinesByElement(std::string_view text, const Rule& rule, const Progress& progress,
-                               std::size_t twoThreadsFrom = 1 << 15);
+                               std::size_t twoThreadsFrom = kSortTwoThreadsFrom);
 
 // The distinct lines as SortDistinct keeps them, gathered line by line
 // (copies of the lines that stay: a first line of a key, or a line without

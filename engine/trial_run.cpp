@@ -3,7 +3,7 @@
 // make.
 #include "engine/trial_run.h"
 
-#include <cstring>
+#include <memory>
 
 #include "platform/codepage.h"
 

@@ -28,11 +28,6 @@ struct ByteReader {
     rest.remove_prefix(!rest.empty());
     return value;
   }
-  std::int32_t int32() {
-    std::uint32_t value = 0;
-    for (int i = 0; i < 4; ++i) value = value << 8 | byte();
-    return static_cast<std::int32_t>(value);
-  }
   // A text of at most maxLength bytes, its length taken from one byte.
   std::string text(std::size_t maxLength) {
     // The length byte is taken first: substr then measures what follows it.

@@ -16,7 +16,9 @@
 FUZZ_TARGET(output_name) {
   constexpr std::size_t kWidthCap = 4096;
   strovel::fuzz::ByteReader in(data, size);
-  const int number = in.int32();
+  std::uint32_t bits = 0;
+  for (int i = 0; i < 4; ++i) bits = bits << 8 | in.byte();
+  const int number = static_cast<int>(bits);
   const std::string nameTemplate = in.remaining();
   std::string expected;
   bool placed = false;

@@ -15,14 +15,10 @@ using namespace std::string_literals;
 // pattern missing; then the values, when the pattern is not missing.
 std::string parsed(const std::string& line) {
   const CommandLine c = parseCommandLine(line);
+  const bool on[] = {c.openResult, c.dosMode, c.statistics,
+                     c.silentMode, c.batch,   c.patternMissing};
   std::string flags;
-  for (const auto& [on, letter] : {std::pair{c.openResult, 'o'},
-                                   {c.dosMode, 'd'},
-                                   {c.statistics, 's'},
-                                   {c.silentMode, 'q'},
-                                   {c.batch, 'b'},
-                                   {c.patternMissing, 'm'}})
-    if (on) flags += letter;
+  for (int i = 0; i < 6; ++i) flags += on[i] ? std::string(1, "odsqbm"[i]) : "";
   if (c.patternMissing) return flags;
   return flags + "|" + c.inputPath + "|" + c.patternPath + "|" + c.outputNameTemplate;
 }

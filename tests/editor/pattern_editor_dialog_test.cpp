@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "support/modal_answers.h"
+#include "ui/dialog_units.h"
 
 namespace strovel {
 namespace {
@@ -94,6 +95,9 @@ TEST(PatternEditorDialogTest, ControlsFollowTheSelectedRuleAndClosingKeepsItsByt
   EXPECT_EQ(empty.rules(), rulesOf({Rule{"", "", "", Replace, 1, 1},
                                     Rule{"", "", "", ReplaceBetweenInFile, 1, 1}}));
   EXPECT_TRUE(empty.minimumSize() == empty.maximumSize());
+  // Its measures are dialog units, down an eighth of the font's height.
+  EXPECT_EQ(DialogUnits(empty.font()).down(800),
+            std::lround(100 * QFontMetricsF(empty.font()).height()));
   for (auto* button : empty.findChildren<QPushButton*>())
     EXPECT_EQ(button->isDefault() || button->autoDefault(), button->objectName() == "okButton");
 

@@ -93,7 +93,6 @@ class ProcessingRun : public testing::Test, public LiteralRuns {};
 // windows of one byte and of a megabyte) give theirs.
 TEST_F(ProcessingRun, HandMadeCases) {
   using Outcome = std::tuple<std::string, literal::Counts, literal::Report>;
-  using R = literal::Report;
   const std::tuple<std::string, Rule, Outcome> cases[] = {
       {"a\r\nb\rc\r\r\n", rule(Replace, "zz", "y"), {"a\nb\nc\n\n", {0, 0}, {}}},
       {"a\nb\rc\rb", rule(KeepLinesWith, "b"), {"\nb\rb", {2, 0}, {}}},
@@ -112,8 +111,10 @@ TEST_F(ProcessingRun, HandMadeCases) {
       // an element: a duplicate.
       {"h\nx[b]\ny[a]\nz[b]\nw[a]\nv[c]",
        rule(SortDistinct, "[", "]"),
-       {"h\ny[a]\nx[b]\nv[c]", {3, 2}, R{{"b]", 2}, {"a]", 2}, {"c]", 1}, {"", 1}}}},
-      {"h\nx\ny", rule(SortDistinct, "\ny", ""), {"h\ny", {0, 1}, R{{"", 2}, {"", 1}}}},
+       {"h\ny[a]\nx[b]\nv[c]", {3, 2}, literal::Report{{"b]", 2}, {"a]", 2}, {"c]", 1}, {"", 1}}}},
+      {"h\nx\ny",
+       rule(SortDistinct, "\ny", ""),
+       {"h\ny", {0, 1}, literal::Report{{"", 2}, {"", 1}}}},
   };
   for (const auto& [input, r, expected] : cases) {
     SCOPED_TRACE(testing::PrintToString(std::tuple(input, r)));

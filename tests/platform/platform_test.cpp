@@ -1,11 +1,12 @@
 // Tests of the platform layer.
 //
 // The disk FileSystem, in a fresh temporary folder: whole-file reads,
-// atomic replacement (the old file intact until commit, the new content
-// unnamed until then), and lexical absolute paths. (Text read in pieces,
+// atomic replacement (the old file intact until commit and after a failed
+// write, the new content unnamed until then), and lexical absolute paths. (Text read in pieces,
 // links, targets that cannot be made, FIFOs and spools written whole,
-// permissions, modes, full disks and failed writes are tried on the program
-// itself, in tests/reliability/fault_test.sh.)
+// permissions, modes and full disks are tried on the program itself, in
+// tests/reliability/fault_test.sh.) A write that fails is tried here, where
+// nothing above the file system can hide it.
 //
 // The text-mode layer: the reading conversion and the writer against the
 // literal byte-by-byte conversion (the text-mode fuzz target's property) on
@@ -17,8 +18,10 @@
 // the codeset explicitly so they do not depend on the test's locale.
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 #include <clocale>
+#include <csignal>
 #include <random>
 
 #include "fuzz/fuzz_support.h"
@@ -59,6 +62,20 @@ TEST(DiskFileSystem, ReadsAndReplacesFilesAtomically) {
   if (probe >= 0) ::close(probe);
   ASSERT_TRUE(out->commit());
   EXPECT_EQ(readAll("file.bin"), "new");
+  // Writes to regular files beyond 4096 bytes fail (EFBIG) until the limit is
+  // lifted; the commit then fails too and the old file stays. Nothing may be
+  // printed meanwhile: the test log itself may be a file past the limit.
+  rlimit old{};
+  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
+  const rlimit lowered{4096, old.rlim_max};
+  out = disk.createFile("file.bin");
+  void (*oldHandler)(int) = std::signal(SIGXFSZ, SIG_IGN);
+  const bool failed = out && ::setrlimit(RLIMIT_FSIZE, &lowered) == 0 &&
+                      !out->write(std::string(10000, 'n')) && !out->commit();
+  ::setrlimit(RLIMIT_FSIZE, &old);
+  std::signal(SIGXFSZ, oldHandler);
+  out.reset();
+  EXPECT_TRUE(failed && readAll("file.bin") == "new");
 
   // Absolute paths are lexically normal.
   const std::string here = fs::current_path();

@@ -53,6 +53,16 @@ TEST(AlignmentTest, RowsAndChangedBytesShowBothTextsWhole) {
     EXPECT_EQ(std::pair(nextLeft, nextRight), std::pair(left.count(), right.count()));
     EXPECT_EQ(rows.changes().empty(), !aligned || before == after);
   }
+  // A changed line stands beside a line like it (at least half alike), never
+  // beside an unlike one.
+  for (const auto& [after, kinds] :
+       {std::pair{"a b c d\nkeep\n", "CS"}, {"a zzzzz\nkeep\n", "RAS"}}) {
+    const TextLines left("a b c x\nkeep\n"), right(after);
+    const Alignment rows = Alignment::fromDiff(diffLines("a b c x\nkeep\n", after, 0), left, right);
+    std::string shown;
+    for (std::size_t r = 0; r < rows.rows(); ++r) shown += "SCRAU"[int(rows.row(r).kind)];
+    EXPECT_EQ(shown, kinds) << after;
+  }
   const LineChanges mask = lineChanges("[auth] ERROR user=bob x", "[auth]  user=*** x", true);
   EXPECT_EQ(marked("[auth] ERROR user=bob x", mask.before), "[auth] {ERROR} user={bob} x");
   EXPECT_EQ(marked("[auth]  user=*** x", mask.after), "[auth]  user={***} x");

@@ -52,9 +52,7 @@ struct MemoryFileSystem : FileSystem {
     return uncreatable.count(path) ? nullptr : std::make_unique<Output>(*this, path);
   }
   bool canRead(const std::string& path) override { return files.count(path) > 0; }
-  std::string absolutePath(const std::string& path) override {
-    return path.starts_with('/') ? path : "/work/" + path;
-  }
+  std::string absolutePath(const std::string& path) override { return path; }
 };
 
 struct RecordingSink : NoticeSink {

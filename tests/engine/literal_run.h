@@ -24,13 +24,6 @@ inline std::string summary(int id, std::initializer_list<TextArg> args) {
   return formatText(loadString(id), args);
 }
 
-// The text as a file holds it: every LF a CR LF.
-inline std::string crLf(const std::string& text) {
-  std::string bytes;
-  for (char c : text) c == '\n' ? bytes += "\r\n" : bytes += c;
-  return bytes;
-}
-
 // The runs' environment: a disk that hands out its files' texts in pieces
 // cut at random raw offsets (mostly short, now and then up to a megabyte),
 // converted as the disk source converts them, a read at or past failAt
@@ -75,10 +68,8 @@ struct LiteralRuns : RunEnvironment {
   void progress(int percent) override { progressValues.push_back(percent); }
   void openResult(const std::string& path) override { opened.push_back(path); }
   bool run(const std::vector<Rule>& rules, const std::string& input = "in.txt", int number = 1) {
-    RuleList list;
-    for (const Rule& r : rules) list.append(r);
     progressValues.clear(), opened.clear(), sink.notices.clear();
-    return processFile(list, input, number, options, *this, statistics);
+    return processFile(rulesOf(rules), input, number, options, *this, statistics);
   }
   // A run over in.txt whose old result is res_1.txt.
   Result ran(const std::vector<Rule>& rules) {

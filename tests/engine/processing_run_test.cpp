@@ -170,12 +170,12 @@ TEST_F(ProcessingRun, RunsMatchLiteralActions) {
     std::tie(disk.writes, disk.failAtWrite, disk.throwAtWrite) =
         std::tuple(0, failure == 3 ? write : -1, failure == 5 ? write : -1);
     statistics = {"from the run before"};
-    const auto trace = testing::PrintToString(std::tuple(input, rules, i));
+    const auto trace = [&] { return testing::PrintToString(std::tuple(input, rules, i)); };
     Result got, expected = literalRun(input, rules);
     try {
       got = ran(rules);
     } catch (const std::bad_alloc&) {
-      ASSERT_TRUE((failure == 4 || failure == 5) && disk.files.at("res_1.txt") == "old") << trace;
+      ASSERT_TRUE((failure == 4 || failure == 5) && disk.files.at("res_1.txt") == "old") << trace();
       continue;
     }
     // A fault that never came (the text ended before that read, the result
@@ -186,7 +186,7 @@ TEST_F(ProcessingRun, RunsMatchLiteralActions) {
     if (failure < 4) std::tie(written, bytes, opens) = std::tuple(false, "old", Lines{});
     if (failure < 2) std::tie(lines, notices) = std::tuple(Lines{}, Notices{{164, "in.txt"}});
     if (failure == 0) lines = {"from the run before"};
-    ASSERT_EQ(got, expected) << trace;
+    ASSERT_EQ(got, expected) << trace();
     const int last = progressValues.empty() ? -1 : progressValues.back();
     for (int value : progressValues) ASSERT_TRUE(value >= 0 && value <= 100) << value;
     ASSERT_TRUE(failure == 0 ? last == -1 : failure < 4 || last == 100);

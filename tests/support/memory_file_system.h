@@ -1,9 +1,11 @@
-// Files in memory for tests. RecordingFile keeps what it is handed and fails
-// from its failAt-th write (counting from 0) on. MemoryFileSystem is a map
-// from path to bytes; a path in uncreatable fails like a read-only folder;
-// writes are counted from 0 across its outputs, the throwAtWrite-th throws
+// The core's test doubles and small helpers. rulesOf makes a rule list of
+// rules written inline; crLf gives a text as a file in text mode holds it
+// (every LF a CR LF). RecordingFile keeps what it is handed and fails from
+// its failAt-th write (counting from 0) on. MemoryFileSystem is a map from
+// path to bytes; a path in uncreatable fails like a read-only folder; writes
+// are counted from 0 across its outputs, the throwAtWrite-th throws
 // std::bad_alloc and the failAtWrite-th fails (a commit then still goes
-// through); commits fail when failCommit is set. RecordingSink collects notices in order.
+// through). RecordingSink collects notices in order.
 #pragma once
 
 #include <map>
@@ -16,9 +18,22 @@
 #include <vector>
 
 #include "app/catalogue/notice.h"
+#include "patterns/rule_list.h"
 #include "platform/file_system.h"
 
 namespace strovel {
+
+inline RuleList rulesOf(const std::vector<Rule>& rules) {
+  RuleList list;
+  for (const Rule& rule : rules) list.append(rule);
+  return list;
+}
+
+inline std::string crLf(std::string_view text) {
+  std::string bytes;
+  for (char c : text) c == '\n' ? bytes += "\r\n" : bytes += c;
+  return bytes;
+}
 
 struct RecordingFile : OutputFile {
   explicit RecordingFile(std::size_t failAt = SIZE_MAX) : failAt(failAt) {}
@@ -32,7 +47,6 @@ struct MemoryFileSystem : FileSystem {
   std::map<std::string, std::string> files;
   std::set<std::string> uncreatable;
   int writes = 0, throwAtWrite = -1, failAtWrite = -1;
-  bool failCommit = false;
 
   struct Output : OutputFile {
     Output(MemoryFileSystem& disk, std::string path) : disk(disk), path(std::move(path)) {}
@@ -41,7 +55,10 @@ struct MemoryFileSystem : FileSystem {
       if (n == disk.throwAtWrite) throw std::bad_alloc();
       return n != disk.failAtWrite && (content += bytes, true);
     }
-    bool commit() override { return !disk.failCommit && (disk.files[path] = content, true); }
+    bool commit() override {
+      disk.files[path] = content;
+      return true;
+    }
     MemoryFileSystem& disk;
     std::string path, content;
   };

@@ -11,7 +11,7 @@
 #include <QtTest>
 #include <QtWidgets>
 
-#include "patterns/rule_list.h"
+#include "support/memory_file_system.h"
 
 namespace strovel {
 
@@ -22,12 +22,6 @@ T* named(const QObject* parent, const char* name) {
 
 inline void click(const QObject* parent, const char* name) {
   QTest::mouseClick(named<QPushButton>(parent, name), Qt::LeftButton);
-}
-
-inline RuleList rulesOf(std::initializer_list<Rule> rules) {
-  RuleList list;
-  for (const Rule& rule : rules) list.append(rule);
-  return list;
 }
 
 class ModalAnswers : public QObject {

@@ -34,6 +34,9 @@ class StreamFilter {
   void append(std::string_view text);
   // Decides the rest; returns how many segments held an occurrence.
   std::uint64_t finish();
+  // The count so far, over the bytes the window has examined.
+  std::uint64_t count() const { return matching_; }
+  const StreamWindow& window() const { return window_; }
 
  private:
   void walk(bool final);
@@ -57,6 +60,8 @@ class StreamReplace {
   void append(std::string_view text);
   // Replaces in the rest; returns the number of replacements.
   std::uint64_t finish();
+  std::uint64_t count() const { return count_; }
+  const StreamWindow& window() const { return window_; }
 
  private:
   void replace(bool final);

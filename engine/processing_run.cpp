@@ -14,6 +14,10 @@
 namespace strovel {
 namespace {
 
+// The most room taken at once for the text held before the statistics
+// block's size is guessed (twice the text held, as the rules may overrun).
+constexpr std::size_t kHeldRoom = 32 << 20;
+
 // The result is in place: reported, shown at 100 %, opened if asked.
 bool resultDone(const std::string& resultName, const RunOptions& options,
                 RunEnvironment& environment) {
@@ -34,12 +38,32 @@ void writeStatistics(TextModeWriter& writer, const std::vector<std::string>& lin
   writer.write("\n\n");
 }
 
+namespace {
+
+// The statistics block as the result file holds it.
+std::string statisticsBytes(const std::vector<std::string>& lines) {
+  struct Bytes : ByteSink {
+    std::string all;
+    bool write(std::string_view bytes) override { return all.append(bytes), true; }
+  } bytes;
+  {
+    TextModeWriter writer(bytes);
+    writeStatistics(writer, lines);
+  }
+  return std::move(bytes.all);
+}
+
+}  // namespace
+
 // Without statistics the result goes straight to its file as the last rule
 // passes it on. With them, the summary lines come first. When they are all
 // known before the first byte of text leaves the rules (the last rule with
-// an action sorts), the text follows them straight into the file as well.
-// Otherwise the text, already in text mode, waits in a spool on disk beside
-// the result, and joins the file behind the statistics block at the end.
+// an action sorts, or the text is short), the text follows them straight
+// into the file. Otherwise the block's size is guessed from what the rules
+// have done so far, and the text goes into the file behind room for it; a
+// guess that proves wrong costs one copy of the text into a second file
+// behind the real block. A result that cannot leave room (a FIFO) has the
+// text wait in a spool beside it instead.
 bool processFile(const RuleList& rules, const std::string& inputPath, int runNumber,
                  const RunOptions& options, RunEnvironment& environment,
                  std::vector<std::string>& statisticsLines) {
@@ -55,37 +79,62 @@ bool processFile(const RuleList& rules, const std::string& inputPath, int runNum
   std::unique_ptr<OutputFile> out;
   std::unique_ptr<Spool> spool;
   std::optional<TextModeWriter> writer;
-  bool headWritten = false;  // the statistics block is in the result
-  bool placed = false;       // the text has its place: the result, the spool, or none
+  enum class Head { None, Written, Reserved, Spooled } head = Head::None;
+  std::uint64_t reserved = 0;  // the guessed size of the statistics block
+  std::string early;           // text held back before the block's size is guessed
+  double done = 0;             // the input's share read
+  bool placed = false;         // the text has its place: the result, the spool, or none
   if (!options.statistics) {
     out = files.createFile(resultName);
     placed = true;
   }
   const RuleChain* rulesRun = nullptr;
-  // Places the text when its first byte comes.
+  // Places the text when the head is known, or enough text has come to guess its size.
   const auto place = [&] {
     placed = true;
+    out = files.createFile(resultName);
+    if (!out) return;
     if (rulesRun->summariesKnown()) {
-      out = files.createFile(resultName);
-      if (!out) return;
       writer.emplace(*out);
       writeStatistics(*writer, statisticsLines);
-      headWritten = true;
+      head = Head::Written;
+      return;
+    }
+    std::vector<std::string> guess = statisticsLines;
+    rulesRun->projectSummaries(done, guess);
+    reserved = statisticsBytes(guess).size();
+    if (out->reserveHead(reserved)) {
+      writer.emplace(*out);
+      head = Head::Reserved;
     } else {
       spool = files.createSpool(resultName);
-      if (spool) writer.emplace(*spool);
+      writer.emplace(*spool);
+      head = Head::Spooled;
     }
   };
   // Declared after the writer it writes through, so that its thread is
   // joined before the writer goes.
   ResultFeed result(options.flow);
+  const auto placeEarly = [&] {
+    place();
+    if (writer) result.bind(&*writer);
+    if (!early.empty()) result.write(early);
+    std::string().swap(early);
+  };
   if (out) result.bind(&writer.emplace(*out));
   RuleChain chain(
       rules,
       [&](std::string_view piece) {
+        // The guess waits for the loop below, where no rule is halfway
+        // through its text, unless twice the text held has come first.
         if (!placed) {
-          place();
-          if (writer) result.bind(&*writer);
+          if (!rulesRun->summariesKnown() &&
+              (early.size() + piece.size()) / 2 < options.flow.guessAfter) {
+            if (early.empty()) early.reserve(std::min(options.flow.guessAfter, kHeldRoom / 2) * 2);
+            early.append(piece);
+            return;
+          }
+          placeEarly();
         }
         result.write(piece);
       },
@@ -96,9 +145,9 @@ bool processFile(const RuleList& rules, const std::string& inputPath, int runNum
   {
     TextFeed input(*source, options.dosMode, options.flow);
     std::string_view piece;
-    double done = 0;
     while (input.next(piece, done)) {
       chain.append(piece);
+      if (!placed && early.size() >= options.flow.guessAfter) placeEarly();
       environment.progress(static_cast<int>(std::min(done, 1.0) * 99));
     }
     input.finish();
@@ -107,22 +156,28 @@ bool processFile(const RuleList& rules, const std::string& inputPath, int runNum
     environment.notices().notify({164, inputPath});
     return false;
   }
+  done = 1;
   chain.finish(statisticsLines);
+  if (!placed) placeEarly();
 
-  if (!placed) {  // no text at all
-    place();
-    if (writer) result.bind(&*writer);
-  }
   bool written = result.finish();
-  if (written && options.statistics && !headWritten) {
-    out = files.createFile(resultName);
-    if (out) {
-      TextModeWriter head(*out);
-      writeStatistics(head, statisticsLines);
-      written = head.flush() && spool->copyTo(*out);
+  OutputFile* target = out.get();
+  std::unique_ptr<OutputFile> again;  // the result behind a block of another size
+  if (written && head == Head::Reserved) {
+    const std::string block = statisticsBytes(statisticsLines);
+    if (block.size() == reserved) {
+      written = out->writeHead(block);
+    } else {
+      again = files.createFile(resultName);
+      target = again.get();
+      written = again && again->write(block) && out->copyBodyTo(*again);
     }
+  } else if (written && head == Head::Spooled) {
+    TextModeWriter block(*out);
+    writeStatistics(block, statisticsLines);
+    written = block.flush() && spool->copyTo(*out);
   }
-  if (written && out && out->commit()) return resultDone(resultName, options, environment);
+  if (written && target && target->commit()) return resultDone(resultName, options, environment);
   environment.notices().notify({160, resultName});
   return false;
 }

@@ -60,6 +60,9 @@ class StreamReplacing {
     walk(true);
     return count_;
   }
+  // The count so far, over the bytes the window has examined.
+  std::uint64_t count() const { return count_; }
+  const StreamWindow& window() const { return window_; }
 
  protected:
   StreamReplacing(const Rule& rule, Sink sink, std::size_t window)

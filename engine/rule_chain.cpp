@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <new>
+#include <cstdio>
+#include <optional>
 #include <utility>
 
 #include "engine/line_filters.h"
@@ -20,6 +22,11 @@ class RuleChain::Stage {
   virtual void append(std::string_view text) = 0;
   // Passes the rest on and adds the rule's summary lines.
   virtual void finish(std::vector<std::string>& lines) = 0;
+  // For a rule of about `total` bytes in all, which has passed on `passed`
+  // so far: adds the summary lines it would form if the rest were like what
+  // it has seen, and turns `total` into the bytes it would pass on.
+  virtual void project(double& /*total*/, std::uint64_t /*passed*/,
+                       std::vector<std::string>& /*lines*/) const {}
 };
 
 namespace {
@@ -58,25 +65,39 @@ class CountingStage : public RuleChain::Stage {
       : context_(context), action_(std::move(action)) {}
   void append(std::string_view text) override { action_.append(text); }
   void finish(std::vector<std::string>& lines) override {
-    const std::uint64_t count = action_.finish();
-    const StageContext& c = context_;
-    switch (c.rule.ActionType) {
-      case KeepLinesWith:
-        lines.push_back(c.summary(146, {c.first(), count}));
-        break;
-      case DeleteLinesWith:
-        lines.push_back(c.summary(148, {c.first(), count}));
-        break;
-      default:
-        lines.push_back(
-            c.summary(c.rule.ActionType == Replace ? 144 : 150, {c.first(), c.second(), count}));
+    lines.push_back(line(action_.finish()));
+    finished_ = true;
+    context_.formed();
+  }
+  void project(double& total, std::uint64_t passed,
+               std::vector<std::string>& lines) const override {
+    if (finished_) {
+      total = static_cast<double>(passed);
+      return;
     }
-    c.formed();
+    const StreamWindow& window = action_.window();
+    const auto per = [&](std::uint64_t part) { return part > 0 ? total / double(part) : 1.0; };
+    const double count = std::min(double(action_.count()) * per(window.examined()), 1e18);
+    lines.push_back(line(static_cast<std::uint64_t>(count + 0.5)));
+    total = double(passed) * per(window.consumed());
   }
 
  private:
+  std::string line(std::uint64_t count) const {
+    const StageContext& c = context_;
+    switch (c.rule.ActionType) {
+      case KeepLinesWith:
+        return c.summary(146, {c.first(), count});
+      case DeleteLinesWith:
+        return c.summary(148, {c.first(), count});
+      default:
+        return c.summary(c.rule.ActionType == Replace ? 144 : 150, {c.first(), c.second(), count});
+    }
+  }
+
   StageContext context_;
   Action action_;
+  bool finished_ = false;
 };
 
 // SortByElement holds the text it receives; at the end it forms its summary
@@ -100,9 +121,14 @@ class SortStage : public RuleChain::Stage {
       lines.push_back(context_.summary(
           152, {context_.first(), context_.second(), counts.first, counts.second}));
       context_.formed();
+      bytes_ = text_.size();
       sorted.write(sink_);
     }
     std::string().swap(text_);
+  }
+  // Once sorted, it passes on as much as it holds.
+  void project(double& total, std::uint64_t, std::vector<std::string>&) const override {
+    if (bytes_) total = static_cast<double>(*bytes_);
   }
 
  private:
@@ -110,6 +136,7 @@ class SortStage : public RuleChain::Stage {
   RuleChain::Sink sink_;
   std::size_t twoThreadsFrom_;
   std::string text_;
+  std::optional<std::uint64_t> bytes_;  // the text sorted, once it is
 };
 
 // SortDistinct keeps only the lines that stay; at the end it reports every
@@ -131,13 +158,18 @@ class DistinctStage : public RuleChain::Stage {
       lines.push_back(formatText(format, {entry.key, entry.count}));
     }
     context_.formed();
+    finished_ = true;
     action_.write(sink_);
+  }
+  void project(double& total, std::uint64_t, std::vector<std::string>&) const override {
+    if (finished_) total = static_cast<double>(action_.keptBytes());
   }
 
  private:
   StageContext context_;
   RuleChain::Sink sink_;
   StreamSortDistinct action_;
+  bool finished_ = false;
 };
 
 // A rule whose action type is unknown passes the text on unchanged.
@@ -189,14 +221,25 @@ RuleChain::RuleChain(const RuleList& rules, Sink out, const LanguageSelector& la
   // Built from the last rule back, so that each stage's sink is the stage
   // after it, or the box at the end of its group.
   stages_.resize(rules.size());
+  flow_.resize(rules.size() + 1);
   for (std::size_t i = rules.size(); i-- > 0;) {
     Sink sink;
+    std::uint64_t* passed = &flow_[i + 1];
     if (i + 1 == rules.size()) {
-      sink = out_;
+      sink = [this, passed](std::string_view piece) {
+        *passed += piece.size();
+        out_(piece);
+      };
     } else if ((i + 1) % kGroup == 0) {
-      sink = [box = &boxes_[i / kGroup]](std::string_view piece) { box->append(piece); };
+      sink = [box = &boxes_[i / kGroup], passed](std::string_view piece) {
+        *passed += piece.size();
+        box->append(piece);
+      };
     } else {
-      sink = [next = stages_[i + 1].get()](std::string_view piece) { next->append(piece); };
+      sink = [next = stages_[i + 1].get(), passed](std::string_view piece) {
+        *passed += piece.size();
+        next->append(piece);
+      };
     }
     const Rule& rule = rules.at(i);
     stages_[i] = makeStage({rule, language, notices, utf8, &pending_}, std::move(sink), window,
@@ -213,9 +256,17 @@ void RuleChain::expect(std::uint64_t bytes) {
 
 void RuleChain::append(std::string_view text) {
   if (text.empty()) return;
+  flow_[0] += text.size();
   if (stages_.empty()) return out_(text);
   stages_.front()->append(text);
   passOn(0);
+}
+
+void RuleChain::projectSummaries(double share, std::vector<std::string>& lines) const {
+  double total = static_cast<double>(flow_[0]);
+  if (share > 0 && share < 1) total /= share;
+  for (std::size_t i = 0; i < stages_.size(); ++i)
+    stages_[i]->project(total, flow_[i + 1], lines);
 }
 
 // Moves what has gathered in the box behind group g through the groups

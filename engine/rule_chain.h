@@ -57,6 +57,11 @@ class RuleChain {
   // have no action, the lines are all known before the first byte of text
   // leaves the chain.
   bool summariesKnown() const { return pending_ == 0; }
+  // Appends the summary lines still to come as the rules would form them
+  // if the rest of their text were like what each has decided so far,
+  // `share` (0 to 1, 0 when unknown) being the part of the input appended.
+  // A guess, to plan the statistics block's size by.
+  void projectSummaries(double share, std::vector<std::string>& lines) const;
 
   class Stage;
 
@@ -68,6 +73,7 @@ class RuleChain {
   std::vector<std::string> boxes_;  // boxes_[g]: what group g has passed on to group g + 1
   std::string spare_;               // the box being passed on
   std::size_t pending_ = 0;         // rules whose summary lines are still to come
+  std::vector<std::uint64_t> flow_;  // flow_[i]: bytes rule i has received; the last: passed out
   Sink out_;                        // the last stage's sink; used directly when there are no rules
 };
 

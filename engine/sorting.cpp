@@ -480,6 +480,7 @@ struct DistinctLines::State {
   // keyed line, or an earlier empty key), otherwise it becomes the front.
   std::size_t emptyFrontKeyless = npos;
   std::size_t lines = 0;
+  std::uint64_t keptBytes = 0;  // about the size of the result
   SortCounts counts;
   std::vector<const Entry*> order;  // the kept lines in order, once finished
 
@@ -488,6 +489,7 @@ struct DistinctLines::State {
   }
   Entry keep(std::size_t line, std::string_view segment, std::string_view key) {
     Entry entry{line, store.size(), segment.size(), 1, 0, key.size(), greatest};
+    keptBytes += segment.size();
     store.append(segment);
     entry.keyAt = store.size();
     store.append(key);
@@ -571,6 +573,8 @@ SortCounts DistinctLines::finish(std::vector<ElementCount>& report) {
 
 // The segments in order. When the first line moves, it gets a LF in front
 // and the new first segment loses its own.
+std::uint64_t DistinctLines::keptBytes() const { return state_->keptBytes; }
+
 void DistinctLines::write(const TextSink& out) const {
   const State& st = *state_;
   const std::vector<const Entry*>& order = st.order;

@@ -89,6 +89,8 @@ class DistinctLines {
   SortCounts finish(std::vector<ElementCount>& report);
   // The kept lines in order (after finish()), piece by piece.
   void write(const TextSink& out) const;
+  // About the size of what write() gives.
+  std::uint64_t keptBytes() const;
 
  private:
   struct State;
@@ -107,6 +109,7 @@ class StreamSortDistinct {
   // Decides the rest; the counts and the report. Then write() gives the text.
   SortCounts finish(std::vector<ElementCount>& report);
   void write(const TextSink& out) const;
+  std::uint64_t keptBytes() const { return lines_.keptBytes(); }
 
  private:
   void walk(bool final);

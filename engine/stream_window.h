@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -24,6 +25,7 @@ class StreamWindow {
   bool due() {
     if (text_.size() < next_) return false;
     next_ = std::max(size_, 2 * text_.size());
+    examined_ = consumed_ + text_.size();
     return true;
   }
   std::string_view text() const { return text_; }
@@ -31,10 +33,18 @@ class StreamWindow {
   // Drops the first n bytes, which the action has decided.
   void consume(std::size_t n) {
     text_.erase(0, n);
+    consumed_ += n;
     next_ = std::max(size_, 2 * text_.size());
   }
+  // The bytes decided so far, and those the action had when it last
+  // looked (what its counts cover once that look is over, but for a few
+  // bytes at the end).
+  std::uint64_t consumed() const { return consumed_; }
+  std::uint64_t examined() const { return examined_; }
 
  private:
+  std::uint64_t consumed_ = 0;
+  std::uint64_t examined_ = 0;
   std::string text_;
   std::size_t size_;
   std::size_t next_;  // the size at which to look again

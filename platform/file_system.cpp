@@ -4,10 +4,11 @@
 // leaves the old file (or an input named as the output) intact; the temporary file has no name
 // until then where the file system allows, so not even a killed process leaves it behind. A
 // symbolic link has the file it points to replaced; a target that is not a regular file (a device,
-// a FIFO) is written in place, since it cannot be renamed over. A spool is
-// an unnamed temporary file; its bytes join a result by copy_file_range,
-// which lets the kernel copy (or share) them without passing them through
-// the process.
+// a FIFO) is written in place, since it cannot be renamed over. A head
+// known only at the end fills a hole left at the start of the temporary
+// file. A spool is an unnamed temporary file; its bytes (like a body behind
+// a hole of the wrong size) join a result by copy_file_range, which lets
+// the kernel copy (or share) them without passing them through the process.
 #include "platform/file_system.h"
 
 #include <fcntl.h>
@@ -20,6 +21,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <filesystem>
+#include <limits>
 
 #include "platform/text_mode.h"
 
@@ -121,6 +123,36 @@ int openUnnamed(const std::string& folder) {
   return fd;
 }
 
+// Appends the bytes of fd from `from` to `end` to `out`. The kernel copies
+// between two files; a pair it cannot copy between (other file systems on
+// old kernels, a pipe, a device) goes through a buffer instead.
+bool copyBytes(int fd, off_t from, off_t end, OutputFile& out) {
+  if (FdOutput* file = dynamic_cast<FdOutput*>(&out); file && file->ok()) {
+    while (from < end) {
+      const ssize_t n = ::copy_file_range(fd, &from, file->fd(), nullptr,
+                                          static_cast<std::size_t>(end - from), 0);
+      if (n > 0) continue;
+      if (n < 0 && errno == EINTR) continue;
+      if (n < 0 && (errno == EXDEV || errno == ENOSYS || errno == EINVAL || errno == EOPNOTSUPP ||
+                    errno == EBADF || errno == EPERM || errno == ETXTBSY))
+        break;
+      return file->fail();  // a real failure (no space, I/O error), or a source cut short
+    }
+  }
+  constexpr std::size_t kBuffer = 1 << 20;
+  std::unique_ptr<char[]> buffer;
+  while (from < end) {
+    if (!buffer) buffer.reset(new char[kBuffer]);
+    const ssize_t n = ::pread(
+        fd, buffer.get(), std::min<std::size_t>(kBuffer, static_cast<std::size_t>(end - from)), from);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0 || !out.write(std::string_view(buffer.get(), static_cast<std::size_t>(n))))
+      return false;
+    from += n;
+  }
+  return true;
+}
+
 // A spool on disk; the file goes when its descriptor is closed.
 class DiskSpool : public Spool {
  public:
@@ -131,38 +163,7 @@ class DiskSpool : public Spool {
     if (ok_) size_ += static_cast<off_t>(bytes.size());
     return ok_;
   }
-  bool copyTo(OutputFile& out) override {
-    if (!ok_) return false;
-    off_t from = 0;
-    // The kernel copies between two files; a pair it cannot copy between
-    // (other file systems on old kernels, a pipe, a device) goes through
-    // a buffer instead.
-    if (FdOutput* file = dynamic_cast<FdOutput*>(&out); file && file->ok()) {
-      while (from < size_) {
-        const ssize_t n = ::copy_file_range(fd_, &from, file->fd(), nullptr,
-                                            static_cast<std::size_t>(size_ - from), 0);
-        if (n > 0) continue;
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0 && (errno == EXDEV || errno == ENOSYS || errno == EINVAL || errno == EOPNOTSUPP ||
-                      errno == EBADF || errno == EPERM || errno == ETXTBSY))
-          break;
-        return file->fail();  // a real failure (no space, I/O error), or a spool cut short
-      }
-    }
-    constexpr std::size_t kBuffer = 1 << 20;
-    std::unique_ptr<char[]> buffer;
-    while (from < size_) {
-      if (!buffer) buffer.reset(new char[kBuffer]);
-      const ssize_t n =
-          ::pread(fd_, buffer.get(),
-                  std::min<std::size_t>(kBuffer, static_cast<std::size_t>(size_ - from)), from);
-      if (n < 0 && errno == EINTR) continue;
-      if (n <= 0 || !out.write(std::string_view(buffer.get(), static_cast<std::size_t>(n))))
-        return false;
-      from += n;
-    }
-    return true;
-  }
+  bool copyTo(OutputFile& out) override { return ok_ && copyBytes(fd_, 0, size_, out); }
 
  private:
   int fd_;
@@ -267,6 +268,29 @@ class ReplacingFile : public FdOutput {
   ~ReplacingFile() override {
     if (!committed_ && !temp_.empty()) ::unlink(temp_.c_str());
   }
+  // The head is a hole until writeHead() fills it.
+  bool reserveHead(std::uint64_t n) override {
+    if (n > static_cast<std::uint64_t>(std::numeric_limits<off_t>::max()) ||
+        ::lseek(fd_, static_cast<off_t>(n), SEEK_SET) < 0)
+      return false;
+    head_ = static_cast<off_t>(n);
+    return true;
+  }
+  bool writeHead(std::string_view head) override {
+    if (!ok_ || static_cast<off_t>(head.size()) != head_) return false;
+    for (off_t at = 0; !head.empty();) {
+      const ssize_t n = ::pwrite(fd_, head.data(), head.size(), at);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) return fail();
+      head.remove_prefix(static_cast<std::size_t>(n));
+      at += n;
+    }
+    return true;
+  }
+  bool copyBodyTo(OutputFile& out) override {
+    const off_t end = ::lseek(fd_, 0, SEEK_CUR);
+    return ok_ && end >= head_ && copyBytes(fd_, head_, end, out);
+  }
   bool commit() override {
     if (!ok_) return false;
     ::fchmod(fd_, mode_);
@@ -328,6 +352,7 @@ class ReplacingFile : public FdOutput {
   gid_t group_ = 0;
   bool keepOwner_ = false;  // there is an old file: keep its owner, sync before replacing it
   bool committed_ = false;
+  off_t head_ = 0;  // the bytes reserved for the head
 };
 
 class DiskFileSystem : public FileSystem {
@@ -443,7 +468,7 @@ class DiskFileSystem : public FileSystem {
   static std::unique_ptr<OutputFile> openTemporary(const std::string& target, mode_t mode,
                                                    const struct stat* old) {
     if (canLinkUnnamed()) {
-      const int fd = ::open(folderOf(target).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+      const int fd = ::open(folderOf(target).c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
       if (fd >= 0) return std::make_unique<ReplacingFile>(fd, std::string(), target, mode, old);
     }
     std::string temp = temporaryName(target, false);

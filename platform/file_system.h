@@ -14,6 +14,11 @@
 //   out = fs.createFile("res_1.txt");
 //   out->write("head");
 //   tail->copyTo(*out) && out->commit();       // "headbody"
+//
+// or, where the result is a regular file, leaves room for the head in it:
+//
+//   out = fs.createFile("res_1.txt");
+//   out->reserveHead(4) && out->write("body") && out->writeHead("head");
 #pragma once
 
 #include <cstdint>
@@ -39,6 +44,16 @@ class OutputFile : public ByteSink {
   // Flushes and puts the new content in place of the target. False when
   // anything failed; the old target then stays as it was.
   virtual bool commit() = 0;
+  // A head known only once the rest is written: reserveHead(n), before
+  // the first write, leaves the first n bytes for writeHead() to fill at
+  // the end; what write() writes goes behind them. False where the file
+  // cannot do that (a device, a FIFO), and nothing changes then.
+  virtual bool reserveHead(std::uint64_t /*n*/) { return false; }
+  // Writes the reserved head; false unless it is exactly the reserved size.
+  virtual bool writeHead(std::string_view /*head*/) { return false; }
+  // Appends what was written behind the head to `out` (a head of another
+  // size goes into a new file, followed by this body).
+  virtual bool copyBodyTo(OutputFile& /*out*/) { return false; }
 };
 
 // Bytes put aside to be written out later, in order. They take no memory

@@ -4,8 +4,8 @@
 // for a marker starts one byte in, keys run on past the element). Then many
 // random raw files, read in random pieces, go through chains of one to five
 // (now and then forty) random rules with windows from one byte up, with and
-// without DOS mode, statistics, threads (sorts on two threads among them)
-// and failures. The runs' own cases follow: exact summary
+// without DOS mode, statistics (their block's size guessed right and
+// wrong), threads (sorts on two threads among them) and failures. The runs' own cases follow: exact summary
 // lines and cut rule texts, and the result's name.
 #include "engine/processing_run.h"
 
@@ -156,7 +156,8 @@ TEST_F(ProcessingRun, RunsMatchLiteralActions) {
                .sortThreadsFrom = random.pick(0, 1) ? random.pick(1, 30) : kSortTwoThreadsFrom};
     if (random.pick(0, 1))
       options.flow = {random.pick(0, 1) ? 0 : random.pick(0, 300), random.pick(1, 64),
-                      random.pick(1, 3)};
+                      random.pick(1, 3), random.pick(0, 300)};
+    disk.reservable = random.pick(0, 3) > 0;
     // 0 no input, 1 a failed read, 2 no result, 3 a failed write, 4 and 5
     // out of memory in a read or a write, from 6 on none.
     std::size_t failure = random.pick(0, 49);
@@ -191,6 +192,8 @@ TEST_F(ProcessingRun, RunsMatchLiteralActions) {
     for (int value : progressValues) ASSERT_TRUE(value >= 0 && value <= 100) << value;
     ASSERT_TRUE(failure == 0 ? last == -1 : failure < 4 || last == 100);
   }
+  // The statistics block's size was guessed right, and wrong, many times.
+  EXPECT_GT(std::min(disk.headsWritten, disk.bodiesCopied), 100);
 }
 
 // Rule texts are cut at 60 bytes, report keys lose their LFs and are cut at

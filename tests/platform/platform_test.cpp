@@ -2,7 +2,8 @@
 //
 // The disk FileSystem, in a fresh temporary folder: whole-file reads,
 // atomic replacement (the old file intact until commit and after a failed
-// write, the new content unnamed until then), and lexical absolute paths. (Text read in pieces,
+// write, the new content unnamed until then), a head written last, and
+// lexical absolute paths. (Text read in pieces,
 // links, targets that cannot be made, FIFOs and spools written whole,
 // permissions, modes and full disks are tried on the program itself, in
 // tests/reliability/fault_test.sh.) A write that fails is tried here, where
@@ -76,6 +77,20 @@ TEST(DiskFileSystem, ReadsAndReplacesFilesAtomically) {
   std::signal(SIGXFSZ, oldHandler);
   out.reset();
   EXPECT_TRUE(failed && readAll("file.bin") == "new");
+
+  // A head left for last: the body goes behind its room and the head in
+  // front at the end; a head of another size is refused, and the body is
+  // copied behind it into a second file (more than a buffer's worth).
+  const std::string body(3 * kMiB + 5, 'b');
+  out = disk.createFile("head.txt");
+  std::unique_ptr<OutputFile> again = disk.createFile("head.txt");
+  ASSERT_TRUE(out && again && out->reserveHead(4) && out->write(body));
+  EXPECT_FALSE(out->writeHead("hea"));
+  ASSERT_TRUE(again->write("other head ") && out->copyBodyTo(*again));
+  ASSERT_TRUE(out->writeHead("head") && out->commit());
+  EXPECT_EQ(readAll("head.txt"), "head" + body);
+  ASSERT_TRUE(again->commit());
+  EXPECT_EQ(readAll("head.txt"), "other head " + body);
 
   // Absolute paths are lexically normal.
   const std::string here = fs::current_path();

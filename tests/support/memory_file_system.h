@@ -5,7 +5,9 @@
 // path to bytes; a path in uncreatable fails like a read-only folder; writes
 // are counted from 0 across its outputs, the throwAtWrite-th throws
 // std::bad_alloc and the failAtWrite-th fails (a commit then still goes
-// through). RecordingSink collects notices in order.
+// through); its outputs leave room for a head unless not reservable, and
+// count the heads written there and the bodies copied behind a head of
+// another size. RecordingSink collects notices in order.
 #pragma once
 
 #include <map>
@@ -48,19 +50,29 @@ struct MemoryFileSystem : FileSystem {
   std::set<std::string> uncreatable;
   int writes = 0, throwAtWrite = -1, failAtWrite = -1;
 
+  bool reservable = true;          // outputs can leave room for a head
+  int headsWritten = 0, bodiesCopied = 0;
+
   struct Output : OutputFile {
     Output(MemoryFileSystem& disk, std::string path) : disk(disk), path(std::move(path)) {}
-    bool write(std::string_view bytes) override {
+    bool counted() {
       const int n = disk.writes++;
       if (n == disk.throwAtWrite) throw std::bad_alloc();
-      return n != disk.failAtWrite && (content += bytes, true);
+      return n != disk.failAtWrite;
     }
+    bool write(std::string_view bytes) override { return counted() && (content += bytes, true); }
+    bool reserveHead(std::uint64_t n) override { return disk.reservable && (head = n, true); }
+    bool writeHead(std::string_view bytes) override {
+      return bytes.size() == head && counted() && (content.insert(0, bytes), ++disk.headsWritten);
+    }
+    bool copyBodyTo(OutputFile& out) override { return ++disk.bodiesCopied && out.write(content); }
     bool commit() override {
       disk.files[path] = content;
       return true;
     }
     MemoryFileSystem& disk;
     std::string path, content;
+    std::size_t head = 0;
   };
   std::optional<std::string> readFile(const std::string& path) override {
     return canRead(path) ? std::optional(files.at(path)) : std::nullopt;

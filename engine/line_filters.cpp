@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "engine/gatherer.h"
 #include "engine/text_search.h"
 
 namespace strovel {
@@ -129,9 +130,16 @@ void StreamFilter::walk(bool final) {
     if (lastLf == 0 || lastLf == npos) return;
   }
   Finder finder(text, pattern_);
-  const std::size_t stop =
-      walkSegments(text, lastLf, final, finder, keepMatching_, matching_,
-                   [&](std::size_t from, std::size_t to) { sink_(text.substr(from, to - from)); });
+  // Stretches that touch go on as one.
+  std::size_t from = 0, to = 0;
+  const std::size_t stop = walkSegments(text, lastLf, final, finder, keepMatching_, matching_,
+                                        [&](std::size_t start, std::size_t end) {
+                                          if (start != to && to > from)
+                                            sink_(text.substr(from, to - from));
+                                          if (start != to) from = start;
+                                          to = end;
+                                        });
+  if (to > from) sink_(text.substr(from, to - from));
   window_.consume(stop);
 }
 
@@ -161,10 +169,11 @@ std::uint64_t StreamReplace::finish() {
 void StreamReplace::replace(bool final) {
   const std::string_view text = window_.text();
   std::size_t copied = 0;
+  Gatherer gathered(sink_);
   if (!from_.empty()) {
     for (std::size_t at = findIn(text, from_, 0); at != npos; at = findIn(text, from_, copied)) {
-      sink_(text.substr(copied, at - copied));
-      sink_(to_);
+      gathered.add(text.substr(copied, at - copied));
+      gathered.add(to_);
       copied = at + from_.size();
       ++count_;
     }
@@ -173,9 +182,10 @@ void StreamReplace::replace(bool final) {
   const std::size_t held = final || from_.empty() ? 0 : from_.size() - 1;
   const std::size_t safe = text.size() > held ? text.size() - held : 0;
   if (safe > copied) {
-    sink_(text.substr(copied, safe - copied));
+    gathered.add(text.substr(copied, safe - copied));
     copied = safe;
   }
+  gathered.flush();
   window_.consume(copied);
 }
 

@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <utility>
 
+#include "engine/gatherer.h"
+
 namespace strovel {
 
 std::optional<Element> locateElement(MarkerFinders& finders, const Rule& rule, std::size_t s,
@@ -41,6 +43,7 @@ void StreamReplaceBetween::walk(bool final) {
   // A line is decided when a line break follows its own by the margin.
   const std::size_t lastLf = in.rfind('\n');
   MarkerFinders finders(in, rule_);
+  Gatherer gathered(sink_);
   std::size_t rest = 0;  // in[rest..] has not gone to the sink yet
   std::size_t s = 0;
   for (;;) {
@@ -56,8 +59,8 @@ void StreamReplaceBetween::walk(bool final) {
     if (element) {
       const std::size_t a = element->a;
       const std::size_t length = std::min(element->b - a + rule_.Pattern2.size(), in.size() - a);
-      sink_(in.substr(rest, a - rest));
-      sink_(insert);
+      gathered.add(in.substr(rest, a - rest));
+      gathered.add(insert);
       rest = a + length;
       ++count_;
       next = findByte(in, '\n', a + insert.size() >= s + 1 ? rest : rest + 1);
@@ -69,11 +72,13 @@ void StreamReplaceBetween::walk(bool final) {
     s = next;
   }
   if (ended_) {
-    sink_(in.substr(rest));
+    gathered.add(in.substr(rest));
+    gathered.flush();
     window_.consume(in.size());
     return;
   }
-  sink_(in.substr(rest, s - rest));
+  gathered.add(in.substr(rest, s - rest));
+  gathered.flush();
   window_.consume(s);
 }
 
@@ -86,6 +91,7 @@ void StreamReplaceInFile::walk(bool final) {
   const bool rightAtEnd = rule_.LocationAfterPattern1 == 0 && rule_.Pattern2.empty();
   Finder left(in, rule_.Pattern1);
   Finder right(in, rule_.Pattern2);
+  Gatherer gathered(sink_);
   std::size_t rest = 0;  // in[rest..] has not gone to the sink yet
   // A walk that stopped at a Pattern1 goes on with it, even at the end of
   // the text (Pattern2 may be the end itself).
@@ -96,7 +102,7 @@ void StreamReplaceInFile::walk(bool final) {
       const std::size_t safe =
           in.size() + 1 > rule_.Pattern1.size() ? in.size() + 1 - rule_.Pattern1.size() : 0;
       if (!final && std::min(safe, in.size()) > rest) {
-        sink_(in.substr(rest, std::min(safe, in.size()) - rest));
+        gathered.add(in.substr(rest, std::min(safe, in.size()) - rest));
         rest = std::min(safe, in.size());
         first_ = false;
       }
@@ -106,23 +112,24 @@ void StreamReplaceInFile::walk(bool final) {
         rightAtEnd ? (final ? in.size() : npos) : right.find(a + rule_.Pattern1.size() + 1);
     if (b == npos) {
       if (!final) {
-        sink_(in.substr(rest, a - rest));
+        gathered.add(in.substr(rest, a - rest));
         rest = a;
         first_ = first_ && a == 0;
         resume_ = true;
       }
       break;
     }
-    sink_(in.substr(rest, a - rest));
-    sink_(rule_.Pattern3);
+    gathered.add(in.substr(rest, a - rest));
+    gathered.add(rule_.Pattern3);
     rest = std::min(b + rule_.Pattern2.size(), in.size());
     ++count_;
     first_ = false;
   }
   if (final) {
-    sink_(in.substr(rest));
+    gathered.add(in.substr(rest));
     rest = in.size();
   }
+  gathered.flush();
   window_.consume(rest);
 }
 

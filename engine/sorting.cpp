@@ -23,6 +23,7 @@
 #include <string_view>
 #include <utility>
 
+#include "engine/gatherer.h"
 #include "engine/line_keys.h"
 #include "engine/two_threads.h"
 
@@ -373,32 +374,6 @@ SortedLines sortLinesByElement(std::string_view text, const Rule& rule, const Pr
 
 namespace {
 
-// Segments gathered in a small buffer that stays in the cache, so that the
-// sink is called for large pieces.
-class Gatherer {
- public:
-  explicit Gatherer(const TextSink& out) : out_(out) { gathered_.reserve(kGather); }
-  ~Gatherer() { flush(); }
-  void lineBreak() { gathered_.push_back('\n'); }
-  void add(std::string_view segment) {
-    if (segment.size() >= kGather) {
-      flush();
-      out_(segment);
-      return;
-    }
-    gathered_.append(segment);
-    if (gathered_.size() >= kGather) flush();
-  }
-  void flush() {
-    if (!gathered_.empty()) out_(gathered_);
-    gathered_.clear();
-  }
-
- private:
-  static constexpr std::size_t kGather = 64 * 1024;
-  const TextSink& out_;
-  std::string gathered_;
-};
 
 }  // namespace
 

@@ -185,6 +185,14 @@ void ResultFeed::write(std::string_view text) {
   }
 }
 
+void ResultFeed::hand(std::string&& text) {
+  if (!writer_ || text.empty()) return;
+  if (!threaded_ && direct_ + text.size() >= limits_.threadsFrom) start();
+  if (!threaded_) return write(text);
+  send();
+  if (!queue_.push({std::move(text), 0})) join();
+}
+
 // Hands the gathered piece to the writing thread.
 void ResultFeed::send() {
   if (gathered_.empty()) return;

@@ -130,6 +130,9 @@ class ResultFeed {
   void bind(TextModeWriter* writer) { writer_ = writer; }
   // Rethrows what ended the writing thread.
   void write(std::string_view text);
+  // The same for a whole buffer of text: the writing thread takes it as it
+  // is, so that the caller need not wait while it is written.
+  void hand(std::string&& text);
   // Writes what is queued, joins the writing thread and flushes the
   // writer; false when a write failed (or there is no writer).
   bool finish();

@@ -118,8 +118,8 @@ bool processFile(const RuleList& rules, const std::string& inputPath, int runNum
   const auto placeEarly = [&] {
     place();
     if (writer) result.bind(&*writer);
-    if (!early.empty()) result.write(early);
-    std::string().swap(early);
+    result.hand(std::move(early));
+    early = std::string();
   };
   if (out) result.bind(&writer.emplace(*out));
   RuleChain chain(

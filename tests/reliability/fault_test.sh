@@ -124,9 +124,9 @@ printf '%s\r\n' "Замена \"$HOSTILE\" на \"%n%s\" - замен - 2" \
 mkdir adir && touch .stamp .out .err
 
 # The files the SIGKILL cases share. A pattern of several rules with statistics (a rule that
-# streams comes last, so the text goes through the spool): the text waits in a spool beside the
-# result until the end, when the result's temporary file joins it; neither may outlive a process
-# killed while both are open.
+# streams comes last, so the statistics block is known only at the end): the text goes into the
+# result's unnamed temporary file behind room for the block, which may not outlive a process
+# killed while it is written.
 kill_files() {
   lines_of 'alpha and some more text in a line' 12000000 huge.txt; cat huge.txt huge.txt huge.txt huge.txt >chain.txt
   run in_file=huge.txt out_file=huge-expected.txt templet=p.shbl
@@ -213,12 +213,15 @@ small_disk 5m|disk full while the writing thread writes statistics|cp old.txt sm
 # replacements stream and would get through).
 without_asan|input too big for the memory|truncate -s 1G sparse.txt; cp old.txt r.txt; pattern sort.shbl '[/]/5//1/1'; MEMORY_BYTES=400000000|run in_file=sparse.txt out_file=r.txt templet=sort.shbl|1|kestrune: r.txt$NC|same r.txt old.txt; no_leftovers; rm sparse.txt
 # --- SIGKILL while writing ------------------------------------------------
-# A spool joins its text to the result behind the head: in a regular file (copied by the kernel)
-# and in a FIFO (through a buffer); without statistics there is no spool, the same text.
+# A result that cannot leave room for the statistics block (a FIFO) has its text spooled and
+# joined behind the block through a buffer: the same bytes as in a regular file, and without
+# statistics the same text. The block's size, guessed from the first 4 MB of result, can be
+# wrong (no match until then): the text then moves behind the real block.
 |spooled results|kill_files; : >got.txt; cat outfifo >>got.txt &|run +stat in_file=chain.txt out_file=outfifo templet=chain.shbl|0||wait; same got.txt chain-expected.txt; cmp -s <(tail -c "$(stat -c %s chain-plain.txt)" chain-expected.txt) chain-plain.txt || fail "the spooled text differs"
+|statistics whose size the first 4 MB misjudge|pattern late.shbl 'alpha/beta/1//1/1'; { lines_of $'no match here\r' 9000000 /dev/stdout; printf 'alpha\r\n%.0s' {1..20}; } >late.txt|run +stat in_file=late.txt out_file=late-result.txt templet=late.shbl|0||same late-result.txt <(printf 'Замена "alpha" на "beta" - замен - 20\r\n\r\n\r\n'; sed 's/alpha/beta/' late.txt); created late-result.txt
 |SIGKILL while the result is written|cp old.txt r.txt|killed '0 0.05 0.2' 1 r.txt old.txt huge-expected.txt kestrune in_file=huge.txt out_file=r.txt templet=p.shbl|*|*|
 |SIGKILL while the result replaces its input||killed '0 0.05 0.2' 1 same.txt huge.txt huge-expected.txt kestrune in_file=same.txt out_file=same.txt templet=p.shbl|*|*|
-|SIGKILL during a +stat run of four rules|cp old.txt r.txt|killed '0 0.005 0.02' 2 r.txt old.txt chain-expected.txt kestrune +stat in_file=chain.txt out_file=r.txt templet=chain.shbl|*|*|[ "$left" = 0 ] || fail "$left temporary files left behind"
+|SIGKILL during a +stat run of four rules|cp old.txt r.txt|killed '0 0.005 0.02' 1 r.txt old.txt chain-expected.txt kestrune +stat in_file=chain.txt out_file=r.txt templet=chain.shbl|*|*|[ "$left" = 0 ] || fail "$left temporary files left behind"
 |SIGKILL while a pattern is saved|cp old.shbl target.shbl|killed '0 0.02 0.1' 1 target.shbl old.shbl new.shbl saver target.shbl 20000 0|*|*|rm -f huge*.txt chain*.txt same.txt
 # --- hostile pattern files -------------------------------------------------
 |pattern file is a folder||run in_file=in.txt out_file=r.txt templet=adir|1|kestrune: adir$NO|same r.txt in.txt; created r.txt

@@ -134,9 +134,10 @@ void StreamFilter::walk(bool final) {
   std::size_t from = 0, to = 0;
   const std::size_t stop = walkSegments(text, lastLf, final, finder, keepMatching_, matching_,
                                         [&](std::size_t start, std::size_t end) {
-                                          if (start != to && to > from)
-                                            sink_(text.substr(from, to - from));
-                                          if (start != to) from = start;
+                                          if (start != to) {
+                                            if (to > from) sink_(text.substr(from, to - from));
+                                            from = start;
+                                          }
                                           to = end;
                                         });
   if (to > from) sink_(text.substr(from, to - from));

@@ -163,19 +163,17 @@ bool processFile(const RuleList& rules, const std::string& inputPath, int runNum
   bool written = result.finish();
   OutputFile* target = out.get();
   std::unique_ptr<OutputFile> again;  // the result behind a block of another size
-  if (written && head == Head::Reserved) {
+  if (written && (head == Head::Reserved || head == Head::Spooled)) {
     const std::string block = statisticsBytes(statisticsLines);
-    if (block.size() == reserved) {
+    if (head == Head::Spooled) {
+      written = out->write(block) && spool->copyTo(*out);
+    } else if (block.size() == reserved) {
       written = out->writeHead(block);
     } else {
       again = files.createFile(resultName);
       target = again.get();
       written = again && again->write(block) && out->copyBodyTo(*again);
     }
-  } else if (written && head == Head::Spooled) {
-    TextModeWriter block(*out);
-    writeStatistics(block, statisticsLines);
-    written = block.flush() && spool->copyTo(*out);
   }
   if (written && target && target->commit()) return resultDone(resultName, options, environment);
   environment.notices().notify({160, resultName});

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <new>
-#include <cstdio>
 #include <optional>
 #include <utility>
 

@@ -58,7 +58,7 @@ class RuleChain {
   // leaves the chain.
   bool summariesKnown() const { return pending_ == 0; }
   // Appends the summary lines still to come as the rules would form them
-  // if the rest of their text were like what each has decided so far,
+  // if the rest of their text were like what each has looked at so far,
   // `share` (0 to 1, 0 when unknown) being the part of the input appended.
   // A guess, to plan the statistics block's size by.
   void projectSummaries(double share, std::vector<std::string>& lines) const;

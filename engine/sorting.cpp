@@ -372,11 +372,6 @@ SortedLines sortLinesByElement(std::string_view text, const Rule& rule, const Pr
   return SortedLines(text, lines.takeStarts(), std::move(order), counts);
 }
 
-namespace {
-
-
-}  // namespace
-
 // The segments in order. When the first line moves, it gets a LF in front
 // and the new first segment loses its own, so lines stay whole.
 void SortedLines::write(const TextSink& out) const {
@@ -546,10 +541,10 @@ SortCounts DistinctLines::finish(std::vector<ElementCount>& report) {
   return st.counts;
 }
 
-// The segments in order. When the first line moves, it gets a LF in front
-// and the new first segment loses its own.
 std::uint64_t DistinctLines::keptBytes() const { return state_->keptBytes; }
 
+// The segments in order. When the first line moves, it gets a LF in front
+// and the new first segment loses its own.
 void DistinctLines::write(const TextSink& out) const {
   const State& st = *state_;
   const std::vector<const Entry*>& order = st.order;

@@ -1,4 +1,5 @@
-// The About box: icon, name, version and an OK button.
+// The About box: icon, name, version (the project's, from the build) and
+// an OK button.
 #include "app/about_box.h"
 
 #include <QDialogButtonBox>
@@ -13,8 +14,9 @@ AboutBox::AboutBox(QWidget* parent) : QDialog(parent) {
   setWindowTitle(QStringLiteral("About Strovel"));
   auto* icon = new QLabel(this);
   icon->setPixmap(QIcon(QStringLiteral(":/strovel.png")).pixmap(32, 32));
-  auto* text = new QLabel(
-      QStringLiteral("Strovel, version 1.1\nEdits text files in batches by rules."), this);
+  auto* text = new QLabel(QStringLiteral("Strovel, version " STROVEL_SHORT_VERSION
+                                         "\nEdits text files in batches by rules."),
+                          this);
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
   connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
   auto* row = new QHBoxLayout;

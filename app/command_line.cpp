@@ -7,6 +7,7 @@
 #include "app/command_line.h"
 
 #include <optional>
+#include <string>
 
 namespace strovel {
 namespace {
@@ -91,6 +92,35 @@ void cutValues(std::string_view rest, CommandLine& result) {
 }
 
 }  // namespace
+
+const std::string_view kBatchSyntax =
+    "kestrune [+open ][+dos ][+stat ][+silent ]in_file=IN [out_file=TEMPLATE ]templet=PATTERN";
+const std::string_view kDiffSyntax =
+    "kestrune --diff [--color[=WHEN] ][+dos ][+stat ]in_file=IN [out_file=TEMPLATE "
+    "]templet=PATTERN";
+
+std::string usageText() {
+  return "Usage: " + std::string(kBatchSyntax) + "\n       " + std::string(kDiffSyntax) +
+         "\n"
+         "       kestrune [PATTERN.shbl]  (the desktop window)\n"
+         "\n"
+         "Applies the rules of the pattern file PATTERN (.shbl) to the text file IN and\n"
+         "writes the result to TEMPLATE (default res_%d.txt; %d becomes 1).\n"
+         "Options must come first, in this order, each followed by exactly one blank:\n"
+         "  +open    open the result with the desktop afterwards\n"
+         "  +dos     the input is DOS text (CP866); convert it first\n"
+         "  +stat    write one summary line per rule at the head of the result\n"
+         "  +silent  print no messages\n"
+         "Values may be enclosed in double quotes and may contain blanks.\n"
+         "\n"
+         "--diff writes nothing: it prints the changes the pattern makes to IN as a\n"
+         "unified diff (diff -u, LF line breaks), the summary lines first with +stat.\n"
+         "--color=auto|always|never colours it (auto: when stdout is a terminal).\n"
+         "It exits 0 when nothing changes, 1 when something does, 2 on trouble.\n"
+         "\n"
+         "Exit status: 0 success; 1 a file failed (input, pattern or result) or a rule\n"
+         "has an unknown action; 2 templet= is missing, or no display for the window.\n";
+}
 
 std::string joinArguments(int argc, const char* const* argv) {
   std::string line;

@@ -41,8 +41,14 @@ std::string joinArguments(int argc, const char* const* argv);
 // quotes (tabs stay).
 CommandLine parseCommandLine(std::string_view line);
 
+// The syntax of a batch run and of the diff command, as usage lines show
+// them, and the whole text of --help.
+extern const std::string_view kBatchSyntax;
+extern const std::string_view kDiffSyntax;
+std::string usageText();
+
 // True when the joined line asks for a diff: "--diff" alone or followed by
-// a blank (what follows is the diff command's, see diff/diff_command.h).
+// a blank (what follows is the diff command's, see app/diff_command.h).
 bool isDiffCommandLine(std::string_view line);
 
 }  // namespace strovel

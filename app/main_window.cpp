@@ -42,27 +42,6 @@ static void initResources() { Q_INIT_RESOURCE(strovel); }
 namespace strovel {
 namespace {
 
-// The menus in both languages (resources 130 and 133; same commands).
-struct MenuTexts {
-  const char* file;
-  const char* refresh;
-  const char* save;
-  const char* saveAs;
-  const char* help;
-  const char* onlineHelp;
-  const char* syntax;
-};
-constexpr MenuTexts kRussianMenu = {"Файл",
-                                    "Обновить список шаблонов",
-                                    "Сохранить шаблон",
-                                    "Сохранить шаблон как",
-                                    "Помощь",
-                                    "On-line help",
-                                    "Показать синтаксис командной строки"};
-constexpr MenuTexts kEnglishMenu = {
-    "File", "Update pattern list", "Save pattern",          "Save pattern as",
-    "Help", "On-line help",        "Comand line parameters"};
-
 // Qt's own file dialog everywhere: it speaks the interface's language and
 // hands F1 to the program like every other window.
 constexpr QFileDialog::Options kFileDialogOptions = QFileDialog::DontUseNativeDialog;
@@ -75,34 +54,24 @@ void openWithDesktopServices(const std::string& target) {
   QDesktopServices::openUrl(url);
 }
 
-// A run's link back to the window, for progress and the finished result.
-class WindowRunEnvironment : public RunEnvironment {
+// A run's progress on the window's bar: the reading from 0 to 99 percent,
+// then, once the result is in place and a pause has let the full bar be
+// seen, 100.
+class WindowProgress : public RunProgress {
  public:
-  WindowRunEnvironment(FileSystem& files, NoticeSink& notices, const LanguageSelector& language,
-                       std::function<void(int)> progress, int pauseMs,
-                       const std::function<void(const std::string&)>& opener)
-      : files_(files),
-        notices_(notices),
-        language_(language),
-        progress_(std::move(progress)),
-        pauseMs_(pauseMs),
-        opener_(opener) {}
-  FileSystem& files() override { return files_; }
-  NoticeSink& notices() override { return notices_; }
-  const LanguageSelector& language() override { return language_; }
-  void progress(int percent) override { progress_(percent); }
+  WindowProgress(std::function<void(int)> show, int pauseMs)
+      : show_(std::move(show)), pauseMs_(pauseMs) {}
+  void report(RunPhase phase, double share) override {
+    if (phase == RunPhase::Reading) show_(static_cast<int>(share * 99));
+  }
   void resultWritten() override {
     if (pauseMs_ > 0) QThread::msleep(static_cast<unsigned long>(pauseMs_));
+    show_(100);
   }
-  void openResult(const std::string& path) override { opener_(path); }
 
  private:
-  FileSystem& files_;
-  NoticeSink& notices_;
-  const LanguageSelector& language_;
-  std::function<void(int)> progress_;
+  std::function<void(int)> show_;
   int pauseMs_;
-  const std::function<void(const std::string&)>& opener_;
 };
 
 }  // namespace
@@ -135,21 +104,21 @@ void MainWindow::buildControls() {
     b->setAutoDefault(false);
     return b;
   };
-  exitButton_ = button("exitButton", toDisplay(text(134)));
+  exitButton_ = button("exitButton", toDisplay(text(TextId::ExitButton)));
   patternList_ = new QComboBox(this);
   patternList_->setObjectName(QStringLiteral("patternList"));
   // A long name is cut in the box instead of widening it.
   patternList_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
   patternList_->setMinimumContentsLength(1);
   editButton_ = button("editPatternButton", QStringLiteral("..."));
-  processButton_ = button("processButton", toDisplay(text(132)));
-  newPatternButton_ = button("newPatternButton", toDisplay(text(178)));
+  processButton_ = button("processButton", toDisplay(text(TextId::ProcessButton)));
+  newPatternButton_ = button("newPatternButton", toDisplay(text(TextId::NewPatternButton)));
   newPatternButton_->setEnabled(false);
   nameEdit_ = new QLineEdit(this);
   nameEdit_->setObjectName(QStringLiteral("newPatternName"));
-  dosCheck_ = new QCheckBox(toDisplay(text(136)), this);
+  dosCheck_ = new QCheckBox(toDisplay(text(TextId::DosCheck)), this);
   dosCheck_->setObjectName(QStringLiteral("dosCheck"));
-  statisticsCheck_ = new QCheckBox(toDisplay(text(138)), this);
+  statisticsCheck_ = new QCheckBox(toDisplay(text(TextId::StatisticsCheck)), this);
   statisticsCheck_->setObjectName(QStringLiteral("statisticsCheck"));
   progress_ = new QProgressBar(this);
   progress_->setObjectName(QStringLiteral("progress"));
@@ -205,39 +174,56 @@ void MainWindow::placeControls() {
 }
 
 void MainWindow::buildMenu() {
-  const MenuTexts& texts =
-      language_.language() == LanguageSelector::kRussian ? kRussianMenu : kEnglishMenu;
-  menuBar_ = new QMenuBar(this);
-  auto action = [this](QMenu* menu, const char* name, const char* caption, auto slot) {
-    QAction* a = menu->addAction(QString::fromUtf8(caption));
-    a->setObjectName(QString::fromLatin1(name));
-    connect(a, &QAction::triggered, this, slot);
-    return a;
+  // The object name and the handler of each command of the menus.
+  const auto handler = [](MenuCommand command) -> std::pair<const char*, void (MainWindow::*)()> {
+    switch (command) {
+      case MenuCommand::RefreshPatternList:
+        return {"refreshAction", &MainWindow::refreshPatternList};
+      case MenuCommand::SavePattern:
+        return {"saveAction", &MainWindow::savePatternCommand};
+      case MenuCommand::SavePatternAs:
+        return {"saveAsAction", &MainWindow::savePatternAs};
+      case MenuCommand::OnlineHelp:
+        return {"onlineHelpAction", &MainWindow::openOnlineHelp};
+      case MenuCommand::CommandLineSyntax:
+        break;
+    }
+    return {"syntaxAction", &MainWindow::showCommandLineSyntax};
   };
-  QMenu* file = menuBar_->addMenu(QString::fromUtf8(texts.file));
-  action(file, "refreshAction", texts.refresh, &MainWindow::refreshPatternList);
-  action(file, "saveAction", texts.save, &MainWindow::savePatternCommand);
-  action(file, "saveAsAction", texts.saveAs, &MainWindow::savePatternAs);
-  file->addSeparator();
-  QAction* preview = file->addAction(toDisplay(text(184)));
-  preview->setObjectName(QStringLiteral("previewAction"));
-  preview->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
-  connect(preview, &QAction::triggered, this, &MainWindow::previewFile);
-  QMenu* help = menuBar_->addMenu(QString::fromUtf8(texts.help));
-  action(help, "onlineHelpAction", texts.onlineHelp, &MainWindow::openOnlineHelp);
-  // The menu names F1; the key itself works in every window of the program
-  // through SyntaxHelpKey.
-  QAction* syntax = action(help, "syntaxAction", texts.syntax, &MainWindow::showCommandLineSyntax);
-  syntax->setShortcut(QKeySequence(Qt::Key_F1));
-  syntax->setShortcutContext(Qt::WidgetShortcut);
-  // The About item is loaded by its own id and appears only with a text.
-  const std::string about = loadString(101);
-  if (!about.empty()) {
-    help->addSeparator();
-    QAction* a = help->addAction(toDisplay(about));
-    a->setObjectName(QStringLiteral("aboutAction"));
-    connect(a, &QAction::triggered, this, &MainWindow::showAbout);
+  menuBar_ = new QMenuBar(this);
+  for (const MenuPopup& popup : mainMenu(language_)) {
+    QMenu* menu = menuBar_->addMenu(QString::fromUtf8(popup.title.data(), popup.title.size()));
+    for (const MenuItem& item : popup.items) {
+      const auto [name, slot] = handler(item.command);
+      QAction* action = menu->addAction(QString::fromUtf8(item.text.data(), item.text.size()));
+      action->setObjectName(QString::fromLatin1(name));
+      connect(action, &QAction::triggered, this, slot);
+      addCommandExtras(menu, item.command, action);
+    }
   }
+}
+
+// What the window adds to the menus: the preview after the save commands,
+// F1 named beside the syntax command, and the About item at the end of
+// Help, loaded by its own id and shown only with a text.
+void MainWindow::addCommandExtras(QMenu* menu, MenuCommand command, QAction* action) {
+  if (command == MenuCommand::SavePatternAs) {
+    menu->addSeparator();
+    QAction* preview = menu->addAction(toDisplay(text(TextId::PreviewCommand)));
+    preview->setObjectName(QStringLiteral("previewAction"));
+    preview->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
+    connect(preview, &QAction::triggered, this, &MainWindow::previewFile);
+  }
+  if (command != MenuCommand::CommandLineSyntax) return;
+  // The key itself works in every window of the program through SyntaxHelpKey.
+  action->setShortcut(QKeySequence(Qt::Key_F1));
+  action->setShortcutContext(Qt::WidgetShortcut);
+  const std::string about = loadString(TextId::AboutItem);
+  if (about.empty()) return;
+  menu->addSeparator();
+  QAction* a = menu->addAction(toDisplay(about));
+  a->setObjectName(QStringLiteral("aboutAction"));
+  connect(a, &QAction::triggered, this, &MainWindow::showAbout);
 }
 
 void MainWindow::interactiveStart(const CommandLine& options, const std::string& patternName) {
@@ -246,13 +232,8 @@ void MainWindow::interactiveStart(const CommandLine& options, const std::string&
   dosCheck_->setChecked(options.dosMode);
   notices_.setSilent(options.silentMode);
   refreshPatternList();
-  if (patternList_->count() > 0) {
-    const QByteArray wanted(patternName.data(), static_cast<qsizetype>(patternName.size()));
-    const int entry = std::max(0, patternList_->findData(wanted));
-    patternList_->setCurrentIndex(entry);
-    shownEntry_ = entry;
-    loadAndShow(patternList_->itemData(entry).toByteArray().toStdString());
-  }
+  if (patternList_->count() > 0)
+    selectAndLoad(entryOf(patternName) >= 0 ? patternName : entryName(0));
   exitButton_->setFocus();
 }
 
@@ -272,7 +253,7 @@ void MainWindow::refreshPatternList() {
   patternList_->setCurrentIndex(-1);
   shownEntry_ = -1;
   processButton_->setEnabled(!entries.empty());
-  if (entries.empty()) notices_.notify({162, {}});
+  if (entries.empty()) notices_.notify({TextId::NoPatternFiles, {}});
 }
 
 void MainWindow::selectPattern(int index) {
@@ -281,8 +262,25 @@ void MainWindow::selectPattern(int index) {
     patternList_->setCurrentIndex(shownEntry_);
     return;
   }
-  shownEntry_ = index;
-  loadAndShow(patternList_->itemData(index).toByteArray().toStdString());
+  selectAndLoad(entryName(index));
+}
+
+int MainWindow::entryOf(const std::string& name) const {
+  return patternList_->findData(QByteArray(name.data(), static_cast<qsizetype>(name.size())));
+}
+
+std::string MainWindow::entryName(int entry) const {
+  return patternList_->itemData(entry).toByteArray().toStdString();
+}
+
+// The list's entry of that name becomes the current one, if there is one,
+// and the pattern is loaded.
+bool MainWindow::selectAndLoad(const std::string& name) {
+  if (const int entry = entryOf(name); entry >= 0) {
+    patternList_->setCurrentIndex(entry);
+    shownEntry_ = entry;
+  }
+  return loadAndShow(name);
 }
 
 bool MainWindow::loadAndShow(const std::string& path) {
@@ -303,7 +301,8 @@ void MainWindow::editCurrentPattern() {
 void MainWindow::createPattern() {
   if (!settleUnsavedChanges()) return;
   const std::string name = fromDisplay(nameEdit_->text()) + kPatternExtension;
-  if (files_.canRead(name) && askOkCancel(this, text(168)) != QMessageBox::Ok) return;
+  if (files_.canRead(name) && askOkCancel(this, text(TextId::PatternExists)) != QMessageBox::Ok)
+    return;
   PatternEditorDialog editor(RuleList{}, true, this);
   editor.setPreview([this](const RuleList& rules) { previewRules(rules); });
   if (editor.exec() != QDialog::Accepted) return;
@@ -318,10 +317,9 @@ void MainWindow::createPattern() {
     return;
   }
   refreshPatternList();
+  // Of several patterns listed none is selected; the new one is loaded.
   if (patternList_->count() == 1) {
-    patternList_->setCurrentIndex(0);
-    shownEntry_ = 0;
-    loadAndShow(patternList_->itemData(0).toByteArray().toStdString());
+    selectAndLoad(entryName(0));
   } else {
     loadAndShow(name);
   }
@@ -334,13 +332,15 @@ void MainWindow::savePatternCommand() {
 
 void MainWindow::savePatternAs() {
   const QString chosen = QFileDialog::getSaveFileName(
-      this, toDisplay(text(172)), QString(), dialogFilter(text(170)), nullptr, kFileDialogOptions);
+      this, toDisplay(text(TextId::ChooseFile)), QString(),
+      dialogFilter(text(TextId::PatternFileFilter)), nullptr, kFileDialogOptions);
   if (chosen.isEmpty()) return;
   QDir::setCurrent(QFileInfo(chosen).absolutePath());
   const std::string chosenPath = fromDisplayPath(chosen);
   const std::string path = withPatternExtension(chosenPath);
   // The dialog asked about the name it returned; the extension may name another file.
-  if (path != chosenPath && files_.canRead(path) && askOkCancel(this, text(168)) != QMessageBox::Ok)
+  if (path != chosenPath && files_.canRead(path) &&
+      askOkCancel(this, text(TextId::PatternExists)) != QMessageBox::Ok)
     return;
   savePattern(pattern_, path, files_, notices_);
   refreshPatternList();
@@ -348,7 +348,8 @@ void MainWindow::savePatternAs() {
 
 void MainWindow::chooseAndProcessFiles() {
   const QStringList chosen = QFileDialog::getOpenFileNames(
-      this, toDisplay(text(172)), QString(), dialogFilter(text(142)), nullptr, kFileDialogOptions);
+      this, toDisplay(text(TextId::ChooseFile)), QString(),
+      dialogFilter(text(TextId::InputFileFilter)), nullptr, kFileDialogOptions);
   processFiles(chosen);
 }
 
@@ -361,19 +362,15 @@ void MainWindow::processFiles(const QStringList& paths) {
   // drawn whole now, over what the file dialog left.
   repaint();
   const RunOptions options = runOptions();
-  WindowRunEnvironment environment(
-      files_, notices_, language_, [this](int percent) { setProgress(percent); }, finishPauseMs_,
-      opener_);
+  WindowProgress progress([this](int percent) { setProgress(percent); }, finishPauseMs_);
+  const RunEnvironment environment(files_, notices_, progress, opener_, language_);
   int runNumber = 1;
   for (const QString& path : paths) {
-    try {
-      processFile(pattern_.rules, fromDisplayPath(path), runNumber, options, environment,
-                  statisticsLines_);
-    } catch (const std::bad_alloc&) {
-      // A file too big for memory: its result is not created (an old one
-      // stays), the next files are still processed.
-      notices_.notify({160, formatOutputName(options.outputNameTemplate, runNumber)});
-    }
+    // A file too big for memory: its result is not created (an old one
+    // stays), the next files are still processed.
+    withinMemory(notices_, formatOutputName(options.outputNameTemplate, runNumber), [&] {
+      processFile(pattern_.rules, fromDisplayPath(path), runNumber, options, environment, lastRun_);
+    });
     ++runNumber;
   }
 }
@@ -389,8 +386,9 @@ RunOptions MainWindow::runOptions() const {
 
 // The file to preview; the file chosen last is offered again.
 QString MainWindow::choosePreviewInput() {
-  return QFileDialog::getOpenFileName(this, toDisplay(text(172)), lastInput_,
-                                      dialogFilter(text(142)), nullptr, kFileDialogOptions);
+  return QFileDialog::getOpenFileName(this, toDisplay(text(TextId::ChooseFile)), lastInput_,
+                                      dialogFilter(text(TextId::InputFileFilter)), nullptr,
+                                      kFileDialogOptions);
 }
 
 void MainWindow::previewFile() {
@@ -408,15 +406,11 @@ bool MainWindow::showPreview(const RuleList& rules, const QString& path, bool ca
   lastInput_ = path;
   const RunOptions options = runOptions();
   std::optional<TrialResult> trial;
-  {
-    WindowRunEnvironment environment(
-        files_, notices_, language_, [this](int percent) { setProgress(percent); }, 0, opener_);
-    try {
-      trial = trialRun(rules, fromDisplayPath(path), options, environment);
-    } catch (const std::bad_alloc&) {
-      notices_.notify({160, formatOutputName(options.outputNameTemplate, 1)});
-    }
-  }
+  WindowProgress progress([this](int percent) { setProgress(percent); }, 0);
+  withinMemory(notices_, formatOutputName(options.outputNameTemplate, 1), [&] {
+    trial = trialRun(rules, fromDisplayPath(path), options,
+                     RunEnvironment(files_, notices_, progress, {}, language_));
+  });
   setProgress(0);  // nothing was written
   if (!trial) return false;
   const bool reorders = std::any_of(rules.begin(), rules.end(), [](const Rule& rule) {
@@ -458,14 +452,7 @@ bool MainWindow::openDroppedPattern(const QString& path) {
   const QFileInfo file(path);
   QDir::setCurrent(file.absolutePath());
   refreshPatternList();
-  const std::string name = fromDisplayPath(file.fileName());
-  const int entry =
-      patternList_->findData(QByteArray(name.data(), static_cast<qsizetype>(name.size())));
-  if (entry >= 0) {
-    patternList_->setCurrentIndex(entry);
-    shownEntry_ = entry;
-  }
-  return loadAndShow(name);
+  return selectAndLoad(fromDisplayPath(file.fileName()));
 }
 
 void MainWindow::setProgress(int percent) {
@@ -476,7 +463,7 @@ void MainWindow::setProgress(int percent) {
   repaint();
 }
 
-void MainWindow::openOnlineHelp() { opener_(text(176)); }
+void MainWindow::openOnlineHelp() { opener_(text(TextId::OnlineHelpAddress)); }
 
 void MainWindow::showCommandLineSyntax() { showSyntaxMessage(this); }
 
@@ -487,7 +474,8 @@ void MainWindow::showAbout() {
 
 bool MainWindow::settleUnsavedChanges() {
   if (!pattern_.patternModified) return true;
-  const std::string question = formatText(text(174), {pattern_.currentPatternPath});
+  const std::string question =
+      formatText(text(TextId::SaveChangesQuestion), {pattern_.currentPatternPath});
   switch (askYesNoCancel(this, question)) {
     case QMessageBox::Yes:
       return savePattern(pattern_, pattern_.currentPatternPath, files_, notices_);

@@ -11,8 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "app/catalogue/catalogue.h"
 #include "app/command_line.h"
+#include "catalogue/catalogue.h"
+#include "catalogue/menus.h"
 #include "engine/processing_run.h"
 #include "patterns/pattern_file.h"
 #include "platform/file_system.h"
@@ -23,6 +24,8 @@ class QDragEnterEvent;
 class QDropEvent;
 class QComboBox;
 class QLineEdit;
+class QMenu;
+class QAction;
 class QMenuBar;
 class QProgressBar;
 class QPushButton;
@@ -61,7 +64,7 @@ class MainWindow : public QDialog {
   void showAbout();
 
   const PatternState& pattern() const { return pattern_; }
-  const std::vector<std::string>& statisticsLines() const { return statisticsLines_; }
+  const RunSummary& lastRun() const { return lastRun_; }
   // Where results and the help page go (the desktop by default).
   void setOpener(std::function<void(const std::string&)> opener) { opener_ = std::move(opener); }
   // The pause after each result is written, so that the full progress bar
@@ -83,19 +86,23 @@ class MainWindow : public QDialog {
   // Asks about unsaved changes; false when the user cancelled or the save
   // they asked for failed, so the pending command must not go on.
   bool settleUnsavedChanges();
+  int entryOf(const std::string& name) const;
+  std::string entryName(int entry) const;
+  bool selectAndLoad(const std::string& name);
   bool loadAndShow(const std::string& path);
+  void addCommandExtras(QMenu* menu, MenuCommand command, QAction* action);
   bool openDroppedPattern(const QString& path);
   RunOptions runOptions() const;
   QString choosePreviewInput();
   bool showPreview(const RuleList& rules, const QString& path, bool canWrite);
   void setProgress(int percent);
-  std::string text(int russianId) const { return localizedString(language_, russianId); }
+  std::string text(TextId id) const { return localizedString(language_, id); }
 
   FileSystem& files_;
   LanguageSelector language_;
   MessageBoxNotices notices_;
   PatternState pattern_;
-  std::vector<std::string> statisticsLines_;
+  RunSummary lastRun_;  // what the rules of the last processing run did
   std::string outputNameTemplate_ = "res_%d.txt";
   bool openResult_ = false;
   int shownEntry_ = -1;  // the list entry whose pattern was chosen last

@@ -5,12 +5,8 @@
 
 namespace strovel {
 
-namespace {
-constexpr int kPatternNameMissing = 140;
-}
-
 void StderrNotices::notify(const Notice& notice) {
-  status_ = std::max(status_, notice.textId == kPatternNameMissing ? 2 : 1);
+  status_ = std::max(status_, notice.text == TextId::PatternNameMissing ? 2 : 1);
   if (silent_) return;
   const std::string text = renderNotice(language_, notice);
   stream_ << "kestrune: ";

@@ -6,8 +6,8 @@
 
 #include <ostream>
 
-#include "app/catalogue/catalogue.h"
-#include "app/catalogue/notice.h"
+#include "catalogue/catalogue.h"
+#include "catalogue/notice.h"
 
 namespace strovel {
 

@@ -16,7 +16,8 @@
 #include "engine/line_filters.h"
 #include "engine/replace_between.h"
 #include "engine/rule_chain.h"
-#include "engine/sorting.h"
+#include "engine/sort_by_element.h"
+#include "engine/sort_distinct.h"
 #include "engine/text_search.h"
 #include "platform/text_mode.h"
 
@@ -63,7 +64,7 @@ Rule rule(std::string p1, std::string p2, std::string p3 = "", std::int32_t acti
 
 // The pieces a file is read in.
 constexpr std::size_t kPiece = 128 * 1024;
-using Sink = std::function<void(std::string_view)>;
+using Sink = TextSink;
 
 // A streaming action made by make(sink) is fed the text in file-sized
 // pieces; what it passes on is only counted (a following stage copies it
@@ -178,7 +179,7 @@ void SortByElement(benchmark::State& state) {
   const std::string_view text = largeText();
   for (auto _ : state) {
     std::size_t written = 0;
-    const SortedLines sorted = sortLinesByElement(text, rule("user=", " "), {});
+    const SortedLines sorted = sortLinesByElement(text, rule("user=", " "));
     sorted.write([&](std::string_view piece) { written += piece.size(); });
     benchmark::DoNotOptimize(written);
   }
@@ -187,16 +188,14 @@ void SortByElement(benchmark::State& state) {
 void SortDistinct(benchmark::State& state) {
   struct Distinct {
     StreamSortDistinct action;
-    Sink sink;
     void append(std::string_view text) { action.append(text); }
     std::uint64_t finish() {
-      std::vector<ElementCount> report;
-      const std::uint64_t kept = action.finish(report).first;
-      action.write(sink);
-      return kept;
+      action.finish();
+      action.write();
+      return action.counts().kept;
     }
   };
-  runStreamed(state, [](Sink sink) { return Distinct{StreamSortDistinct(rule("[", "]")), sink}; });
+  runStreamed(state, [](Sink sink) { return Distinct{StreamSortDistinct(rule("[", "]"), sink)}; });
 }
 
 // A pattern of four rules as a whole run has them: keep the ERROR lines,
@@ -210,15 +209,14 @@ void FourRuleChain(benchmark::State& state) {
   struct NoNotices : NoticeSink {
     void notify(const Notice&) override {}
   } notices;
-  const LanguageSelector language;
   const std::string_view text = largeText();
   for (auto _ : state) {
     std::size_t written = 0;
-    RuleChain chain(
-        rules, [&](std::string_view piece) { written += piece.size(); }, language, notices);
-    for (std::size_t at = 0; at < text.size(); at += kPiece) chain.append(text.substr(at, kPiece));
-    std::vector<std::string> lines;
-    chain.finish(lines);
+    const TextSink out = [&](std::string_view piece) { written += piece.size(); };
+    RuleChain chain(rules, notices, RunProgress::none());
+    for (std::size_t at = 0; at < text.size(); at += kPiece)
+      chain.append(text.substr(at, kPiece), out);
+    chain.finish(out);
     benchmark::DoNotOptimize(written);
   }
   reportPeak(state);

@@ -29,18 +29,6 @@ class Quiet : public NoticeSink {
   void notify(const Notice&) override {}
 };
 
-class Environment : public RunEnvironment {
- public:
-  FileSystem& files() override { return diskFileSystem(); }
-  NoticeSink& notices() override { return quiet_; }
-  const LanguageSelector& language() override { return language_; }
-  void openResult(const std::string&) override {}
-
- private:
-  Quiet quiet_;
-  LanguageSelector language_;
-};
-
 std::string makeInput(const std::string& shape, std::size_t bytes) {
   std::mt19937 random(5);
   std::string text;
@@ -92,7 +80,8 @@ int main(int argc, char** argv) {
     cases[1].rules.append(Rule{"user=", " ", "user=***", ReplaceBetween, 1, 1});
     cases[1].rules.append(Rule{"7", "", "", DeleteLinesWith, 1, 1});
     for (const Case& c : cases) {
-      Environment environment;
+      Quiet quiet;
+      const RunEnvironment environment(diskFileSystem(), quiet);
       auto start = std::chrono::steady_clock::now();
       const std::optional<TrialResult> trial =
           trialRun(c.rules, input.string(), RunOptions{}, environment);

@@ -22,18 +22,8 @@
 
 namespace {
 
-class Environment : public strovel::RunEnvironment {
- public:
-  strovel::FileSystem& files() override { return strovel::diskFileSystem(); }
-  strovel::NoticeSink& notices() override { return notices_; }
-  const strovel::LanguageSelector& language() override { return language_; }
-  void openResult(const std::string&) override {}
-
- private:
-  struct : strovel::NoticeSink {
-    void notify(const strovel::Notice&) override {}
-  } notices_;
-  strovel::LanguageSelector language_;
+struct Quiet : strovel::NoticeSink {
+  void notify(const strovel::Notice&) override {}
 };
 
 bool save(QWidget& widget, const QString& path) {
@@ -72,9 +62,10 @@ int main(int argc, char** argv) {
   strovel::RuleList rules;
   for (const strovel::Rule& rule : window.pattern().rules)
     if (rule.ActionType != strovel::SortByElement) rules.append(rule);
-  Environment environment;
+  Quiet quiet;
   std::optional<strovel::TrialResult> trial =
-      strovel::trialRun(rules, "server.log", strovel::RunOptions{}, environment);
+      strovel::trialRun(rules, "server.log", strovel::RunOptions{},
+                        strovel::RunEnvironment(strovel::diskFileSystem(), quiet));
   if (!trial) return 1;
   strovel::PreviewDialog preview(std::make_shared<const strovel::TrialResult>(std::move(*trial)),
                                  false, "server.log", true, &window);

@@ -27,19 +27,6 @@
 namespace strovel {
 namespace {
 
-// Catalogue ids (Russian) of the dialog's captions.
-constexpr int kTitleId = 180;
-constexpr int kDeleteId = 114;
-constexpr int kAddId = 116;
-constexpr int kInsertId = 118;
-constexpr int kPattern1Id = 120;
-constexpr int kPattern2Id = 122;
-constexpr int kPattern3Id = 124;
-constexpr int kFromStartId = 126;
-constexpr int kAfterPattern1Id = 128;
-constexpr int kCancelId = 130;
-constexpr int kPreviewId = 184;
-
 // The action names are long; the drop-down list is at least this wide.
 constexpr int kDroppedWidth = 390;
 
@@ -190,17 +177,17 @@ void PatternEditorDialog::arrangeControls() {
 }
 
 void PatternEditorDialog::setCaptions() {
-  setWindowTitle(caption(kTitleId));
-  deleteButton_->setText(caption(kDeleteId));
-  addButton_->setText(caption(kAddId));
-  insertButton_->setText(caption(kInsertId));
-  pattern1Label_->setText(caption(kPattern1Id));
-  pattern2Label_->setText(caption(kPattern2Id));
-  pattern3Label_->setText(caption(kPattern3Id));
-  fromStartLabel_->setText(caption(kFromStartId));
-  afterPattern1Label_->setText(caption(kAfterPattern1Id));
-  cancelButton_->setText(caption(kCancelId));
-  previewButton_->setText(caption(kPreviewId));
+  setWindowTitle(caption(TextId::EditorTitle));
+  deleteButton_->setText(caption(TextId::DeleteRuleButton));
+  addButton_->setText(caption(TextId::AddRuleButton));
+  insertButton_->setText(caption(TextId::InsertRuleButton));
+  pattern1Label_->setText(caption(TextId::Pattern1Label));
+  pattern2Label_->setText(caption(TextId::Pattern2Label));
+  pattern3Label_->setText(caption(TextId::Pattern3Label));
+  fromStartLabel_->setText(caption(TextId::FromStartLabel));
+  afterPattern1Label_->setText(caption(TextId::AfterPattern1Label));
+  cancelButton_->setText(caption(TextId::CancelButton));
+  previewButton_->setText(caption(TextId::PreviewCommand));
   previewButton_->setShortcut(
       QKeySequence(Qt::CTRL | Qt::Key_P));  // after the text, which sets one
 }
@@ -374,14 +361,14 @@ std::int32_t PatternEditorDialog::chosenActionType() {
   return actionTypeAt(actionType_->currentIndex());
 }
 
-QString PatternEditorDialog::caption(int russianId) const {
-  return toDisplay(localizedString(language_, russianId));
+QString PatternEditorDialog::caption(TextId text) const {
+  return toDisplay(localizedString(language_, text));
 }
 
 // The list entry of a rule: its action's name, empty for an unknown code.
 QString PatternEditorDialog::actionName(std::int32_t actionType) const {
-  const int id = actionNameId(actionType);
-  return id == 0 ? QString() : caption(id);
+  const std::optional<TextId> name = strovel::actionName(actionType);
+  return name ? caption(*name) : QString();
 }
 
 // A list entry shows its action's name, cut to the list's width; the

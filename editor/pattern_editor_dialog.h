@@ -12,7 +12,7 @@
 #include <functional>
 #include <optional>
 
-#include "app/catalogue/catalogue.h"
+#include "catalogue/catalogue.h"
 #include "editor/pattern_editor_model.h"
 
 class QComboBox;
@@ -60,7 +60,7 @@ class PatternEditorDialog : public QDialog {
   void storeLocation(LocationField field, const QString& text);
 
   std::int32_t chosenActionType();
-  QString caption(int russianId) const;
+  QString caption(TextId text) const;
   QString actionName(std::int32_t actionType) const;
   void selectListEntry(std::optional<std::size_t> index);
   void addListEntry(std::size_t row, std::int32_t actionType);

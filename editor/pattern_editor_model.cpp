@@ -13,20 +13,20 @@ namespace {
 
 struct ActionRow {
   std::int32_t actionType;
-  int nameId;
+  TextId name;
   ControlStates states;
 };
 
 // In the order of the action-type box, which is not the order of the codes.
 // Control states: Pattern2 enabled, Pattern3 enabled, numbers shown.
 constexpr ActionRow kActionRows[kActionPositions] = {
-    {Replace, 102, {true, false, false}},
-    {KeepLinesWith, 104, {false, false, false}},
-    {DeleteLinesWith, 106, {false, false, false}},
-    {ReplaceBetween, 108, {true, true, true}},
-    {ReplaceBetweenInFile, 182, {true, true, false}},
-    {SortByElement, 110, {true, false, true}},
-    {SortDistinct, 112, {true, false, true}},
+    {Replace, TextId::ReplaceName, {true, false, false}},
+    {KeepLinesWith, TextId::KeepLinesName, {false, false, false}},
+    {DeleteLinesWith, TextId::DeleteLinesName, {false, false, false}},
+    {ReplaceBetween, TextId::ReplaceBetweenName, {true, true, true}},
+    {ReplaceBetweenInFile, TextId::ReplaceBetweenInFileName, {true, true, false}},
+    {SortByElement, TextId::SortByElementName, {true, false, true}},
+    {SortDistinct, TextId::SortDistinctName, {true, false, true}},
 };
 
 const ActionRow* rowOf(std::int32_t actionType) {
@@ -60,9 +60,10 @@ int positionOfAction(std::int32_t actionType) {
   return row ? static_cast<int>(row - kActionRows) : -1;
 }
 
-int actionNameId(std::int32_t actionType) {
+std::optional<TextId> actionName(std::int32_t actionType) {
   const ActionRow* row = rowOf(actionType);
-  return row ? row->nameId : 0;
+  if (!row) return std::nullopt;
+  return row->name;
 }
 
 std::optional<ControlStates> controlStatesFor(std::int32_t actionType) {

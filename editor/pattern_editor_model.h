@@ -16,6 +16,7 @@
 #include <string>
 #include <string_view>
 
+#include "catalogue/text_id.h"
 #include "patterns/rule_list.h"
 
 namespace strovel {
@@ -28,9 +29,9 @@ inline constexpr int kActionPositions = 7;
 std::int32_t actionTypeAt(int position);
 // The position that carries this action code, or -1.
 int positionOfAction(std::int32_t actionType);
-// The Russian catalogue id of the action's name (102, 104, ... 182), or 0
-// for a code that names no action (its list entry is empty).
-int actionNameId(std::int32_t actionType);
+// The catalogue text of the action's name, or nullopt for a code that
+// names no action (its list entry is empty).
+std::optional<TextId> actionName(std::int32_t actionType);
 
 struct ControlStates {
   bool pattern2Enabled;

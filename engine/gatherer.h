@@ -5,23 +5,26 @@
 //
 //   Gatherer gathered(sink);
 //   gathered.add("a");
-//   gathered.add("b");  // sink("ab") when gathered goes, or flush() is called
+//   gathered.add("b");
+//   gathered.flush();  // sink("ab")
+//
+// What is still gathered when it goes is dropped: the sink may throw, which
+// a destructor must not pass on, so flush() is the caller's last step.
 #pragma once
 
 #include <cstddef>
-#include <functional>
 #include <string>
 #include <string_view>
+
+#include "engine/text_sink.h"
 
 namespace strovel {
 
 class Gatherer {
  public:
-  using Sink = std::function<void(std::string_view piece)>;
-  explicit Gatherer(const Sink& out) : out_(out) {}
+  explicit Gatherer(const TextSink& out) : out_(out) {}
   Gatherer(const Gatherer&) = delete;
   Gatherer& operator=(const Gatherer&) = delete;
-  ~Gatherer() { flush(); }
   void lineBreak() { add("\n"); }
   void add(std::string_view piece) {
     if (piece.size() >= kGather) {
@@ -40,7 +43,7 @@ class Gatherer {
 
  private:
   static constexpr std::size_t kGather = 64 * 1024;
-  const Sink& out_;
+  const TextSink& out_;
   std::string gathered_;
 };
 

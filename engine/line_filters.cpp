@@ -103,20 +103,10 @@ std::size_t walkSegments(std::string_view text, std::size_t lastLf, bool final, 
 
 }  // namespace
 
-StreamFilter::StreamFilter(const Rule& rule, bool keepMatching, Sink sink, std::size_t window)
-    : pattern_(rule.Pattern1),
-      keepMatching_(keepMatching),
-      sink_(std::move(sink)),
-      window_(window) {}
-
-void StreamFilter::append(std::string_view text) {
-  if (window_.append(text)) walk(false);
-}
-
-std::uint64_t StreamFilter::finish() {
-  walk(true);
-  return matching_;
-}
+StreamFilter::StreamFilter(const Rule& rule, bool keepMatching, TextSink sink, std::size_t window)
+    : StreamingAction(std::move(sink), window),
+      pattern_(rule.Pattern1),
+      keepMatching_(keepMatching) {}
 
 // Decides the segments of the window that are complete: those ending at a
 // LF behind which the window holds enough bytes to see every occurrence
@@ -132,7 +122,7 @@ void StreamFilter::walk(bool final) {
   Finder finder(text, pattern_);
   // Stretches that touch go on as one.
   std::size_t from = 0, to = 0;
-  const std::size_t stop = walkSegments(text, lastLf, final, finder, keepMatching_, matching_,
+  const std::size_t stop = walkSegments(text, lastLf, final, finder, keepMatching_, count_,
                                         [&](std::size_t start, std::size_t end) {
                                           if (start != to) {
                                             if (to > from) sink_(text.substr(from, to - from));
@@ -144,11 +134,11 @@ void StreamFilter::walk(bool final) {
   window_.consume(stop);
 }
 
-StreamReplace::StreamReplace(const Rule& rule, Sink sink, std::size_t window)
-    : from_(rule.Pattern1), to_(rule.Pattern2), sink_(std::move(sink)), window_(window) {}
+StreamReplace::StreamReplace(const Rule& rule, TextSink sink, std::size_t window)
+    : StreamingAction(std::move(sink), window), from_(rule.Pattern1), to_(rule.Pattern2) {}
 
-void StreamReplace::append(std::string_view text) {
-  if (text.empty()) return;
+bool StreamReplace::take(std::string_view text) {
+  if (text.empty()) return false;
   // Unify the piece's line breaks as the whole text would have them: a CR
   // becomes LF, and a CR LF pair becomes its LF, even across pieces.
   std::string& window = window_.bytes();
@@ -157,17 +147,12 @@ void StreamReplace::append(std::string_view text) {
   pendingCr_ = text.back() == '\r';
   window.append(text.substr(0, text.size() - (pendingCr_ ? 1 : 0)));
   unifyLineBreaks(window, start);
-  if (window_.due()) replace(false);
+  return window_.due();
 }
 
-std::uint64_t StreamReplace::finish() {
-  if (pendingCr_) window_.bytes().push_back('\n');
-  pendingCr_ = false;
-  replace(true);
-  return count_;
-}
-
-void StreamReplace::replace(bool final) {
+void StreamReplace::walk(bool final) {
+  if (final && pendingCr_) window_.bytes().push_back('\n');
+  pendingCr_ = pendingCr_ && !final;
   const std::string_view text = window_.text();
   std::size_t copied = 0;
   Gatherer gathered(sink_);

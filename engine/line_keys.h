@@ -5,21 +5,34 @@
 #pragma once
 
 #include <algorithm>
+#include <cstddef>
 #include <optional>
 #include <string_view>
 
-#include "engine/progress.h"
 #include "engine/replace_between.h"
+#include "engine/run_progress.h"
 #include "engine/text_search.h"
 
 namespace strovel {
 
-enum class Kind : unsigned char { Keyless, EmptyKey, Keyed };
+// A line with no element, one whose element is empty, or one with a key.
+enum class LineKind : unsigned char { Keyless, EmptyKey, Keyed };
 
 struct LineKey {
-  Kind kind = Kind::Keyless;
+  LineKind kind = LineKind::Keyless;
   std::size_t keyAt = 0;
   std::size_t keyLength = 0;
+};
+
+// One line of a sort's line table, packed in three words.
+struct Line {
+  std::size_t start;
+  // Keyed lines: where the key begins in the text. Keyless lines: the line
+  // holding the greatest key placed before this one, or npos.
+  std::size_t keyAt;
+  std::size_t keyLength : 62;
+  std::size_t kindBits : 2;
+  LineKind kind() const { return static_cast<LineKind>(kindBits); }
 };
 
 // The key of the line [s, e) of text.
@@ -29,18 +42,19 @@ inline LineKey lineKey(MarkerFinders& finders, const Rule& rule, std::string_vie
   if (const std::optional<Element> element = locateElement(finders, rule, s, e)) {
     key.keyAt = std::min(element->a + rule.Pattern1.size(), text.size());
     key.keyLength = std::min(element->b - element->a, text.size() - key.keyAt);
-    key.kind = key.keyLength == 0 ? Kind::EmptyKey : Kind::Keyed;
+    key.kind = key.keyLength == 0 ? LineKind::EmptyKey : LineKind::Keyed;
   }
   return key;
 }
 
 // Calls visit(start, end, key) for each line in order whose start lies in
-// [from, to); from is 0 or the position of a LF.
+// [from, to); from is 0 or the position of a LF. The walk's position goes
+// to the progress hook, when there is one, as the sort's phase.
 template <typename Visit>
-void walkLineKeys(std::string_view text, const Rule& rule, const Progress& progress,
-                  std::size_t from, std::size_t to, Visit&& visit) {
+void walkLineKeys(std::string_view text, const Rule& rule, RunProgress* progress, std::size_t from,
+                  std::size_t to, Visit&& visit) {
   MarkerFinders finders(text, rule);
-  ProgressTicker ticker(progress, text.size());
+  ProgressTicker ticker(progress, RunPhase::Sorting, text.size());
   for (std::size_t s = from; s < to;) {
     const std::size_t lf = findByte(text, '\n', s + 1);
     const std::size_t e = lf != npos ? lf : text.size();
@@ -50,13 +64,6 @@ void walkLineKeys(std::string_view text, const Rule& rule, const Progress& progr
     if (lf == npos) return;
     s = lf;
   }
-}
-
-// Calls visit(start, end, key) for each line in order.
-template <typename Visit>
-void walkLineKeys(std::string_view text, const Rule& rule, const Progress& progress,
-                  Visit&& visit) {
-  walkLineKeys(text, rule, progress, 0, npos, visit);
 }
 
 }  // namespace strovel

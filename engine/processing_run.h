@@ -1,22 +1,26 @@
 // One processing run: read an input file in text mode, pass it through the
 // rules of a pattern in order, and write one result file (an optional
-// statistics block, then the text). This is what both the desktop
-// and batch mode call, once per input file.
+// statistics block, then the text). This is what the window and batch
+// mode call, once per input file, and what the trial run makes in memory.
 //
-//   RuleList rules;                       // e.g. from loadPattern
-//   RunOptions options;                   // "res_%d.txt", no DOS, no statistics
-//   std::vector<std::string> statistics;  // one summary line per rule
-//   processFile(rules, "in.txt", 1, options, environment, statistics);
+//   RuleList rules;                    // e.g. from loadPattern
+//   RunOptions options;                // "res_%d.txt", no DOS, no statistics
+//   RunEnvironment environment(diskFileSystem(), notices);
+//   RunSummary summary;                // what each rule did
+//   processFile(rules, "in.txt", 1, options, environment, summary);
 //   // res_1.txt now holds the processed text with CR LF line breaks
 #pragma once
 
+#include <functional>
 #include <string>
-#include <vector>
+#include <utility>
 
-#include "app/catalogue/catalogue.h"
-#include "app/catalogue/notice.h"
+#include "catalogue/catalogue.h"
+#include "catalogue/notice.h"
+#include "engine/key_sort.h"
 #include "engine/piece_flow.h"
-#include "engine/sorting.h"
+#include "engine/run_progress.h"
+#include "engine/run_summary.h"
 #include "patterns/rule_list.h"
 #include "platform/file_system.h"
 
@@ -39,27 +43,52 @@ struct RunOptions {
   FlowLimits flow = FlowLimits();
 };
 
-// What a run needs from its caller.
-class RunEnvironment {
- public:
-  virtual ~RunEnvironment() = default;
-  virtual FileSystem& files() = 0;
-  // Failures: the input does not open (164), the result is not created
-  // (160), a rule has an unknown action type (158).
-  virtual NoticeSink& notices() = 0;
-  virtual const LanguageSelector& language() = 0;
-  // Progress in percent, 0 to 100.
-  virtual void progress(int /*percent*/) {}
-  // Called once the result is written, before the progress is set to 100.
-  virtual void resultWritten() {}
-  virtual void openResult(const std::string& path) = 0;
+// What a run needs from its caller; each front end makes one.
+struct RunEnvironment {
+  // `progress` hears how far the run has got and may stop it; `open` opens
+  // a finished result when the options ask for it (unset: never);
+  // `language` is that of the summary lines.
+  RunEnvironment(FileSystem& files, NoticeSink& notices,
+                 RunProgress& progress = RunProgress::none(),
+                 std::function<void(const std::string& path)> open = {},
+                 const LanguageSelector& language = russian())
+      : files(files),
+        notices(notices),
+        progress(progress),
+        open(std::move(open)),
+        language(language) {}
+
+  FileSystem& files;
+  // Failures: the input does not open, the result is not created, a rule
+  // has an unknown action type.
+  NoticeSink& notices;
+  RunProgress& progress;
+  std::function<void(const std::string& path)> open;
+  const LanguageSelector& language;
+
+  static const LanguageSelector& russian() {
+    static const LanguageSelector selector;
+    return selector;
+  }
 };
 
-// Runs the rules over the input. `statisticsLines` is replaced by this
-// run's summary lines once the input has opened (it is left alone when the
-// input does not open). Returns true when the result file was written.
-bool processFile(const RuleList& rules, const std::string& inputPath, int runNumber,
-                 const RunOptions& options, RunEnvironment& environment,
-                 std::vector<std::string>& statisticsLines);
+enum class RunStatus {
+  Written,     // the result is in place
+  NotWritten,  // a failure, reported as a notice
+  Stopped,     // the progress hook asked for a stop; nothing was reported
+};
+
+// Runs the rules over the input. `summary` is replaced by what this run's
+// rules did once the input has opened (it is left alone when the input
+// does not open). An old result stays as it was unless the run is Written.
+RunStatus processFile(const RuleList& rules, const std::string& inputPath, int runNumber,
+                      const RunOptions& options, const RunEnvironment& environment,
+                      RunSummary& summary);
+
+// Runs `work` (a run, and whatever prepares it). Running out of memory in
+// it is a failure to create the result `resultName`, reported as such once
+// what the work held is released, not a crash; false then.
+bool withinMemory(NoticeSink& notices, const std::string& resultName,
+                  const std::function<void()>& work);
 
 }  // namespace strovel

@@ -29,9 +29,9 @@ std::optional<Element> locateElement(MarkerFinders& finders, const Rule& rule, s
   return Element{a, b};
 }
 
-// The line walk on the window, which starts at a line start with
-// nothing replaced in it yet. Unless final, it stops at a line whose end,
-// markers and continuation the window may not hold in full yet.
+// The line walk on the window, which starts at a line start with nothing
+// replaced in it yet. Unless final, it stops at a line whose end, markers
+// and continuation the window may not hold in full yet.
 void StreamReplaceBetween::walk(bool final) {
   if (ended_) return;
   const std::string_view in = window_.text();
@@ -40,46 +40,26 @@ void StreamReplaceBetween::walk(bool final) {
   // ends at most |Pattern1| + |Pattern2| behind it (a Pattern2 that is not
   // searched sits right behind Pattern1), and the next line break follows.
   const std::size_t margin = rule_.Pattern1.size() + rule_.Pattern2.size() + 2;
-  // A line is decided when a line break follows its own by the margin.
-  const std::size_t lastLf = in.rfind('\n');
   MarkerFinders finders(in, rule_);
   Gatherer gathered(sink_);
   std::size_t rest = 0;  // in[rest..] has not gone to the sink yet
-  std::size_t s = 0;
-  for (;;) {
-    const std::size_t lf = findByte(in, '\n', s + 1);
-    if (!final && (lf == npos || lastLf == npos || lf + margin > lastLf)) break;
-    const std::size_t e = lf != npos ? lf : in.size();
-    if (e == s) {
-      ended_ = true;
-      break;
-    }
-    const std::optional<Element> element = locateElement(finders, rule_, s, e);
-    std::size_t next = lf;
-    if (element) {
-      const std::size_t a = element->a;
-      const std::size_t length = std::min(element->b - a + rule_.Pattern2.size(), in.size() - a);
-      gathered.add(in.substr(rest, a - rest));
-      gathered.add(insert);
-      rest = a + length;
-      ++count_;
-      next = findByte(in, '\n', a + insert.size() >= s + 1 ? rest : rest + 1);
-    }
-    if (next == npos) {
-      ended_ = true;
-      break;
-    }
-    s = next;
-  }
-  if (ended_) {
-    gathered.add(in.substr(rest));
-    gathered.flush();
-    window_.consume(in.size());
-    return;
-  }
-  gathered.add(in.substr(rest, s - rest));
+  const std::size_t stop =
+      walkDecidedLines(in, margin, final, [&](std::size_t s, std::size_t e, std::size_t lf) {
+        const std::optional<Element> element = locateElement(finders, rule_, s, e);
+        if (!element) return lf;
+        const std::size_t a = element->a;
+        const std::size_t length = std::min(element->b - a + rule_.Pattern2.size(), in.size() - a);
+        gathered.add(in.substr(rest, a - rest));
+        gathered.add(insert);
+        rest = a + length;
+        ++count_;
+        return findByte(in, '\n', a + insert.size() >= s + 1 ? rest : rest + 1);
+      });
+  ended_ = stop == npos;
+  const std::size_t decided = ended_ ? in.size() : stop;
+  gathered.add(in.substr(rest, decided - rest));
   gathered.flush();
-  window_.consume(s);
+  window_.consume(decided);
 }
 
 // The search loop on the window. Unless final, a missing Pattern1 lets

@@ -13,13 +13,11 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <optional>
-#include <string>
 #include <string_view>
 #include <utility>
 
-#include "engine/stream_window.h"
+#include "engine/streaming_action.h"
 #include "engine/text_search.h"
 #include "patterns/rule.h"
 
@@ -45,63 +43,35 @@ struct MarkerFinders {
 std::optional<Element> locateElement(MarkerFinders& finders, const Rule& rule, std::size_t s,
                                      std::size_t e);
 
-// What the two streaming replacements share: the text arrives in pieces,
-// each walk decides what it can, and the changed text goes to the sink; the
-// result and the count are those of the action on the whole text.
-class StreamReplacing {
- public:
-  using Sink = std::function<void(std::string_view changed)>;
-  virtual ~StreamReplacing() = default;
-  void append(std::string_view text) {
-    if (window_.append(text)) walk(false);
-  }
-  // Decides the rest; returns the count of the summary line.
-  std::uint64_t finish() {
-    walk(true);
-    return count_;
-  }
-  // The count so far, over the bytes the window has examined.
-  std::uint64_t count() const { return count_; }
-  const StreamWindow& window() const { return window_; }
-
- protected:
-  StreamReplacing(const Rule& rule, Sink sink, std::size_t window)
-      : rule_(rule), sink_(std::move(sink)), window_(window) {}
-  virtual void walk(bool final) = 0;
-
-  Rule rule_;
-  Sink sink_;
-  StreamWindow window_;
-  std::uint64_t count_ = 0;
-};
-
 // ReplaceBetween: replaces the element stretch of each line by Pattern3;
 // the count is the number of lines changed. The walk never re-enters text
 // it inserted. A line is decided once the text reaches the
 // second line break behind it with room for the markers to be seen whole;
 // what lies before the current line goes to the sink.
-class StreamReplaceBetween : public StreamReplacing {
+class StreamReplaceBetween : public StreamingAction {
  public:
-  StreamReplaceBetween(const Rule& rule, Sink sink, std::size_t window = 1 << 20)
-      : StreamReplacing(rule, std::move(sink), window) {}
+  StreamReplaceBetween(const Rule& rule, TextSink sink, std::size_t window = 1 << 20)
+      : StreamingAction(std::move(sink), window), rule_(rule) {}
 
  private:
   void walk(bool final) override;
+  Rule rule_;
   bool ended_ = false;  // the walk met the end of the text
 };
 
 // ReplaceBetweenInFile: replaces stretches from Pattern1 to the next
 // Pattern2 anywhere in the text, each search continuing right behind the
-// previous insertion; the count is the number of replacements. Text before the next Pattern1 is
-// passed on at once; from a found Pattern1 on, the text is held until its Pattern2 turns up (or the
-// text ends).
-class StreamReplaceInFile : public StreamReplacing {
+// previous insertion; the count is the number of replacements. Text before
+// the next Pattern1 is passed on at once; from a found Pattern1 on, the
+// text is held until its Pattern2 turns up (or the text ends).
+class StreamReplaceInFile : public StreamingAction {
  public:
-  StreamReplaceInFile(const Rule& rule, Sink sink, std::size_t window = 1 << 20)
-      : StreamReplacing(rule, std::move(sink), window) {}
+  StreamReplaceInFile(const Rule& rule, TextSink sink, std::size_t window = 1 << 20)
+      : StreamingAction(std::move(sink), window), rule_(rule) {}
 
  private:
   void walk(bool final) override;
+  Rule rule_;
   bool first_ = true;    // no search has moved past the start of the text
   bool resume_ = false;  // the window starts at a Pattern1 whose Pattern2 is open
 };

@@ -1,5 +1,5 @@
-// The stages of a rule chain, one per action, and the summary lines they
-// form when they finish.
+// The stages of a rule chain, one per action: each passes its text on and,
+// when it finishes, adds its counts to the summary.
 #include "engine/rule_chain.h"
 
 #include <algorithm>
@@ -9,8 +9,8 @@
 
 #include "engine/line_filters.h"
 #include "engine/replace_between.h"
-#include "engine/sorting.h"
-#include "platform/codepage.h"
+#include "engine/sort_by_element.h"
+#include "engine/sort_distinct.h"
 
 namespace strovel {
 
@@ -19,91 +19,76 @@ class RuleChain::Stage {
   virtual ~Stage() = default;
   virtual void expect(std::uint64_t /*bytes*/) {}
   virtual void append(std::string_view text) = 0;
-  // Passes the rest on and adds the rule's summary lines.
-  virtual void finish(std::vector<std::string>& lines) = 0;
+  // Passes the rest on and adds what the rule did to the summary.
+  virtual void finish(RunSummary& summary) = 0;
   // For a rule of about `total` bytes in all, which has passed on `passed`
-  // so far: adds the summary lines it would form if the rest were like what
-  // it has seen, and turns `total` into the bytes it would pass on.
-  virtual void project(double& /*total*/, std::uint64_t /*passed*/,
-                       std::vector<std::string>& /*lines*/) const {}
+  // so far: adds the counts it would reach if the rest were like what it
+  // has seen, and turns `total` into the bytes it would pass on.
+  virtual void project(double& /*total*/, std::uint64_t /*passed*/, RunSummary& /*summary*/) const {
+  }
 };
 
 namespace {
 
-constexpr std::size_t kShownPatternBytes = 60;
-constexpr std::size_t kShownKeyBytes = 990;
-
-// A rule text as a summary line shows it: at most 60 bytes, then "...".
-std::string shown(const std::string& text, bool utf8) {
-  if (text.size() <= kShownPatternBytes) return text;
-  return text.substr(0, cutPrefixLength(text, kShownPatternBytes, utf8)) + "...";
-}
-
 // What every stage knows of its rule and of the run.
 struct StageContext {
   const Rule& rule;
-  const LanguageSelector& language;
   NoticeSink& notices;
-  bool utf8;
-  std::size_t* pending;  // the chain's count of rules whose summary lines are still to come
+  RunProgress& progress;
+  std::size_t* pending;  // the chain's count of rules still to finish
 
-  void formed() const { --*pending; }
-
-  std::string summary(int textId, std::initializer_list<TextArg> args) const {
-    return formatText(localizedString(language, textId), args);
+  // The rule's summary entry, counts to be filled.
+  RuleSummary entry() const {
+    RuleSummary entry;
+    entry.action = rule.ActionType;
+    entry.pattern1 = rule.Pattern1;
+    entry.pattern2 = rule.Pattern2;
+    return entry;
   }
-  std::string first() const { return shown(rule.Pattern1, utf8); }
-  std::string second() const { return shown(rule.Pattern2, utf8); }
+  // The entry is complete: added, and counted as finished.
+  void done(RunSummary& summary, RuleSummary entry) const {
+    summary.push_back(std::move(entry));
+    --*pending;
+  }
 };
 
 // Replace, the two filters and the two replacing actions: one count each.
-template <typename Action>
-class CountingStage : public RuleChain::Stage {
+class StreamingStage : public RuleChain::Stage {
  public:
-  CountingStage(StageContext context, Action action)
+  StreamingStage(StageContext context, std::unique_ptr<StreamingAction> action)
       : context_(context), action_(std::move(action)) {}
-  void append(std::string_view text) override { action_.append(text); }
-  void finish(std::vector<std::string>& lines) override {
-    lines.push_back(line(action_.finish()));
+  void append(std::string_view text) override { action_->append(text); }
+  void finish(RunSummary& summary) override {
+    RuleSummary entry = context_.entry();
+    entry.count = action_->finish();
     finished_ = true;
-    context_.formed();
+    context_.done(summary, std::move(entry));
   }
-  void project(double& total, std::uint64_t passed,
-               std::vector<std::string>& lines) const override {
+  void project(double& total, std::uint64_t passed, RunSummary& summary) const override {
     if (finished_) {
       total = static_cast<double>(passed);
       return;
     }
-    const StreamWindow& window = action_.window();
+    const StreamWindow& window = action_->window();
     const auto per = [&](std::uint64_t part) { return part > 0 ? total / double(part) : 1.0; };
-    const double count = std::min(double(action_.count()) * per(window.examined()), 1e18);
-    lines.push_back(line(static_cast<std::uint64_t>(count + 0.5)));
+    const double count = std::min(double(action_->count()) * per(window.examined()), 1e18);
+    RuleSummary entry = context_.entry();
+    entry.count = static_cast<std::uint64_t>(count + 0.5);
+    summary.push_back(std::move(entry));
     total = double(passed) * per(window.consumed());
   }
 
  private:
-  std::string line(std::uint64_t count) const {
-    const StageContext& c = context_;
-    switch (c.rule.ActionType) {
-      case KeepLinesWith:
-        return c.summary(146, {c.first(), count});
-      case DeleteLinesWith:
-        return c.summary(148, {c.first(), count});
-      default:
-        return c.summary(c.rule.ActionType == Replace ? 144 : 150, {c.first(), c.second(), count});
-    }
-  }
-
   StageContext context_;
-  Action action_;
+  std::unique_ptr<StreamingAction> action_;
   bool finished_ = false;
 };
 
-// SortByElement holds the text it receives; at the end it forms its summary
-// line and then passes the lines on in their new order.
+// SortByElement holds the text it receives; at the end it counts and then
+// passes the lines on in their new order.
 class SortStage : public RuleChain::Stage {
  public:
-  SortStage(StageContext context, RuleChain::Sink sink, std::size_t twoThreadsFrom)
+  SortStage(StageContext context, TextSink sink, std::size_t twoThreadsFrom)
       : context_(context), sink_(std::move(sink)), twoThreadsFrom_(twoThreadsFrom) {}
   // The room is only a hint: without it the text grows as it comes.
   void expect(std::uint64_t bytes) override {
@@ -113,60 +98,53 @@ class SortStage : public RuleChain::Stage {
     }
   }
   void append(std::string_view text) override { text_.append(text); }
-  void finish(std::vector<std::string>& lines) override {
+  void finish(RunSummary& summary) override {
     {
-      const SortedLines sorted = sortLinesByElement(text_, context_.rule, {}, twoThreadsFrom_);
-      const SortCounts& counts = sorted.counts();
-      lines.push_back(context_.summary(
-          152, {context_.first(), context_.second(), counts.first, counts.second}));
-      context_.formed();
+      const SortedLines sorted =
+          sortLinesByElement(text_, context_.rule, twoThreadsFrom_, &context_.progress);
+      RuleSummary entry = context_.entry();
+      entry.sort = sorted.counts();
+      context_.done(summary, std::move(entry));
       bytes_ = text_.size();
-      sorted.write(sink_);
+      sorted.write(sink_, &context_.progress);
     }
     std::string().swap(text_);
   }
   // Once sorted, it passes on as much as it holds.
-  void project(double& total, std::uint64_t, std::vector<std::string>&) const override {
+  void project(double& total, std::uint64_t, RunSummary&) const override {
     if (bytes_) total = static_cast<double>(*bytes_);
   }
 
  private:
   StageContext context_;
-  RuleChain::Sink sink_;
+  TextSink sink_;
   std::size_t twoThreadsFrom_;
   std::string text_;
   std::optional<std::uint64_t> bytes_;  // the text sorted, once it is
 };
 
-// SortDistinct keeps only the lines that stay; at the end it reports every
-// kept element with its count and then passes the lines on in order.
+// SortDistinct keeps only the lines that stay; at the end it counts and
+// reports every kept element, and then passes the lines on in order.
 class DistinctStage : public RuleChain::Stage {
  public:
-  DistinctStage(StageContext context, RuleChain::Sink sink, std::size_t window)
-      : context_(context), sink_(std::move(sink)), action_(context.rule, window) {}
+  DistinctStage(StageContext context, TextSink sink, std::size_t window)
+      : context_(context), action_(context.rule, std::move(sink), window) {}
   void append(std::string_view text) override { action_.append(text); }
-  void finish(std::vector<std::string>& lines) override {
-    std::vector<ElementCount> report;
-    const SortCounts counts = action_.finish(report);
-    lines.push_back(
-        context_.summary(154, {context_.first(), context_.second(), counts.first, counts.second}));
-    const std::string format = localizedString(context_.language, 156);
-    for (ElementCount& entry : report) {
-      std::erase(entry.key, '\n');
-      entry.key.resize(cutPrefixLength(entry.key, kShownKeyBytes, context_.utf8));
-      lines.push_back(formatText(format, {entry.key, entry.count}));
-    }
-    context_.formed();
+  void finish(RunSummary& summary) override {
+    action_.finish();
+    RuleSummary entry = context_.entry();
+    entry.distinct = action_.counts();
+    entry.report = action_.report();
+    context_.done(summary, std::move(entry));
     finished_ = true;
-    action_.write(sink_);
+    action_.write(&context_.progress);
   }
-  void project(double& total, std::uint64_t, std::vector<std::string>&) const override {
+  void project(double& total, std::uint64_t, RunSummary&) const override {
     if (finished_) total = static_cast<double>(action_.keptBytes());
   }
 
  private:
   StageContext context_;
-  RuleChain::Sink sink_;
   StreamSortDistinct action_;
   bool finished_ = false;
 };
@@ -174,32 +152,31 @@ class DistinctStage : public RuleChain::Stage {
 // A rule whose action type is unknown passes the text on unchanged.
 class PassStage : public RuleChain::Stage {
  public:
-  PassStage(StageContext context, RuleChain::Sink sink)
-      : context_(context), sink_(std::move(sink)) {}
+  PassStage(StageContext context, TextSink sink) : context_(context), sink_(std::move(sink)) {}
   void append(std::string_view text) override { sink_(text); }
-  void finish(std::vector<std::string>&) override { context_.notices.notify({158, {}}); }
+  void finish(RunSummary&) override { context_.notices.notify({TextId::UnknownAction, {}}); }
 
  private:
   StageContext context_;
-  RuleChain::Sink sink_;
+  TextSink sink_;
 };
 
-std::unique_ptr<RuleChain::Stage> makeStage(const StageContext& c, RuleChain::Sink sink,
+std::unique_ptr<RuleChain::Stage> makeStage(const StageContext& c, TextSink sink,
                                             std::size_t window, std::size_t sortThreadsFrom) {
+  const auto streaming = [&](std::unique_ptr<StreamingAction> action) {
+    return std::make_unique<StreamingStage>(c, std::move(action));
+  };
   switch (c.rule.ActionType) {
     case Replace:
-      return std::make_unique<CountingStage<StreamReplace>>(
-          c, StreamReplace(c.rule, std::move(sink), window));
+      return streaming(std::make_unique<StreamReplace>(c.rule, std::move(sink), window));
     case KeepLinesWith:
     case DeleteLinesWith:
-      return std::make_unique<CountingStage<StreamFilter>>(
-          c, StreamFilter(c.rule, c.rule.ActionType == KeepLinesWith, std::move(sink), window));
+      return streaming(std::make_unique<StreamFilter>(c.rule, c.rule.ActionType == KeepLinesWith,
+                                                      std::move(sink), window));
     case ReplaceBetween:
-      return std::make_unique<CountingStage<StreamReplaceBetween>>(
-          c, StreamReplaceBetween(c.rule, std::move(sink), window));
+      return streaming(std::make_unique<StreamReplaceBetween>(c.rule, std::move(sink), window));
     case ReplaceBetweenInFile:
-      return std::make_unique<CountingStage<StreamReplaceInFile>>(
-          c, StreamReplaceInFile(c.rule, std::move(sink), window));
+      return streaming(std::make_unique<StreamReplaceInFile>(c.rule, std::move(sink), window));
     case SortByElement:
       return std::make_unique<SortStage>(c, std::move(sink), sortThreadsFrom);
     case SortDistinct:
@@ -211,10 +188,8 @@ std::unique_ptr<RuleChain::Stage> makeStage(const StageContext& c, RuleChain::Si
 
 }  // namespace
 
-RuleChain::RuleChain(const RuleList& rules, Sink out, const LanguageSelector& language,
-                     NoticeSink& notices, std::size_t window, std::size_t sortThreadsFrom)
-    : out_(std::move(out)) {
-  const bool utf8 = ansiIsUtf8();
+RuleChain::RuleChain(const RuleList& rules, NoticeSink& notices, RunProgress& progress,
+                     std::size_t window, std::size_t sortThreadsFrom) {
   const std::size_t groups = (rules.size() + kGroup - 1) / kGroup;
   boxes_.resize(groups > 0 ? groups - 1 : 0);
   // Built from the last rule back, so that each stage's sink is the stage
@@ -222,12 +197,12 @@ RuleChain::RuleChain(const RuleList& rules, Sink out, const LanguageSelector& la
   stages_.resize(rules.size());
   flow_.resize(rules.size() + 1);
   for (std::size_t i = rules.size(); i-- > 0;) {
-    Sink sink;
+    TextSink sink;
     std::uint64_t* passed = &flow_[i + 1];
     if (i + 1 == rules.size()) {
       sink = [this, passed](std::string_view piece) {
         *passed += piece.size();
-        out_(piece);
+        (*out_)(piece);
       };
     } else if ((i + 1) % kGroup == 0) {
       sink = [box = &boxes_[i / kGroup], passed](std::string_view piece) {
@@ -241,8 +216,8 @@ RuleChain::RuleChain(const RuleList& rules, Sink out, const LanguageSelector& la
       };
     }
     const Rule& rule = rules.at(i);
-    stages_[i] = makeStage({rule, language, notices, utf8, &pending_}, std::move(sink), window,
-                           sortThreadsFrom);
+    stages_[i] =
+        makeStage({rule, notices, progress, &pending_}, std::move(sink), window, sortThreadsFrom);
     if (rule.ActionType >= Replace && rule.ActionType <= ReplaceBetweenInFile) ++pending_;
   }
 }
@@ -253,19 +228,24 @@ void RuleChain::expect(std::uint64_t bytes) {
   for (const std::unique_ptr<Stage>& stage : stages_) stage->expect(bytes);
 }
 
-void RuleChain::append(std::string_view text) {
+void RuleChain::append(std::string_view text, const TextSink& out) {
   if (text.empty()) return;
   flow_[0] += text.size();
-  if (stages_.empty()) return out_(text);
+  if (stages_.empty()) return out(text);
+  out_ = &out;
   stages_.front()->append(text);
   passOn(0);
 }
 
-void RuleChain::projectSummaries(double share, std::vector<std::string>& lines) const {
+RunSummary RuleChain::projectSummary(double share) const {
+  // The rules finish in order: those that have are followed by the guesses
+  // of those that have not.
+  RunSummary projected = summary_;
   double total = static_cast<double>(flow_[0]);
   if (share > 0 && share < 1) total /= share;
   for (std::size_t i = 0; i < stages_.size(); ++i)
-    stages_[i]->project(total, flow_[i + 1], lines);
+    stages_[i]->project(total, flow_[i + 1], projected);
+  return projected;
 }
 
 // Moves what has gathered in the box behind group g through the groups
@@ -278,9 +258,10 @@ void RuleChain::passOn(std::size_t group) {
   }
 }
 
-void RuleChain::finish(std::vector<std::string>& summaryLines) {
+void RuleChain::finish(const TextSink& out) {
+  out_ = &out;
   for (std::size_t i = 0; i < stages_.size(); ++i) {
-    stages_[i]->finish(summaryLines);
+    stages_[i]->finish(summary_);
     passOn(i / kGroup);
   }
 }

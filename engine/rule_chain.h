@@ -1,10 +1,12 @@
 // The rules of a pattern as a chain of stages the text flows through in
 // pieces: what rule 1 passes on is appended to rule 2, and so on, and what
-// the last rule passes on goes to the output. The streaming actions pass
-// text on as soon as they have decided it. The two sorts are barriers:
-// they gather what they need and pass their whole result on when they
-// finish. Finishing goes in rule order, each rule flushing into the next,
-// and each rule's summary lines are formed when it finishes.
+// the last rule passes on goes to the caller's sink. The streaming actions
+// pass text on as soon as they have decided it. The two sorts are
+// barriers: they gather what they need and pass their whole result on when
+// they finish. Finishing goes in rule order, each rule flushing into the
+// next; each rule counts what it did, and the chain's summary gathers the
+// counts as the rules finish (a rule with an unknown action is reported as
+// a notice instead).
 //
 // A stage hands text to the next one by a direct call, so a piece runs
 // through a group of stages on the stack; between groups it waits in a box
@@ -12,34 +14,35 @@
 // thus never nests calls deeper than one group.
 //
 //   std::string result;
-//   RuleChain chain(rules, [&](std::string_view piece) { result += piece; }, language, notices);
-//   chain.append("first piece");
-//   chain.append("second piece");
-//   std::vector<std::string> lines;
-//   chain.finish(lines);  // result and one summary line per rule
+//   const TextSink out = [&](std::string_view piece) { result += piece; };
+//   RuleChain chain(rules, notices, RunProgress::none());
+//   chain.append("first piece", out);
+//   chain.append("second piece", out);
+//   chain.finish(out);  // result, and chain.summary(): one entry per rule
 #pragma once
 
 #include <cstddef>
-#include <functional>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "app/catalogue/catalogue.h"
-#include "app/catalogue/notice.h"
-#include "engine/sorting.h"
+#include "catalogue/notice.h"
+#include "engine/key_sort.h"
+#include "engine/run_progress.h"
+#include "engine/run_summary.h"
+#include "engine/text_sink.h"
 #include "patterns/rule_list.h"
 
 namespace strovel {
 
 class RuleChain {
  public:
-  using Sink = std::function<void(std::string_view piece)>;
   // `window`: how much text a streaming stage gathers before it decides;
   // `sortThreadsFrom`: the lines from which a sort uses two threads. The
-  // rules must outlive the chain.
-  RuleChain(const RuleList& rules, Sink out, const LanguageSelector& language, NoticeSink& notices,
+  // rules, the notices and the progress hook must outlive the chain.
+  RuleChain(const RuleList& rules, NoticeSink& notices, RunProgress& progress,
             std::size_t window = 1 << 20, std::size_t sortThreadsFrom = kSortTwoThreadsFrom);
   RuleChain(const RuleChain&) = delete;
   RuleChain& operator=(const RuleChain&) = delete;
@@ -48,20 +51,22 @@ class RuleChain {
   // About how much text is to come: a sort holding what it receives
   // reserves room for it (room it never touches costs no memory).
   void expect(std::uint64_t bytes);
-  void append(std::string_view text);
-  // Finishes the rules in order and appends their summary lines (a rule
-  // with an unknown action type has none: it is reported as notice 158).
-  void finish(std::vector<std::string>& summaryLines);
-  // True once every rule has formed its summary lines. A sort forms them
+  // Runs the text through the rules; what the last one passes on goes to `out`.
+  void append(std::string_view text, const TextSink& out);
+  // Finishes the rules in order; what they pass on goes to `out`.
+  void finish(const TextSink& out);
+
+  // What the rules that have finished did, in rule order.
+  const RunSummary& summary() const { return summary_; }
+  // True once every rule with a known action has finished. A sort finishes
   // before it passes its text on, so when the rules after the last sort
-  // have no action, the lines are all known before the first byte of text
+  // have no action, the summary is complete before the first byte of text
   // leaves the chain.
-  bool summariesKnown() const { return pending_ == 0; }
-  // Appends the summary lines still to come as the rules would form them
-  // if the rest of their text were like what each has looked at so far,
-  // `share` (0 to 1, 0 when unknown) being the part of the input appended.
-  // A guess, to plan the statistics block's size by.
-  void projectSummaries(double share, std::vector<std::string>& lines) const;
+  bool summaryKnown() const { return pending_ == 0; }
+  // The summary as the rules would give it if the rest of their text were
+  // like what each has looked at so far, `share` (0 to 1, 0 when unknown)
+  // being the part of the input appended. A guess, to plan by.
+  RunSummary projectSummary(double share) const;
 
   class Stage;
 
@@ -70,11 +75,12 @@ class RuleChain {
   void passOn(std::size_t group);
 
   std::vector<std::unique_ptr<Stage>> stages_;
-  std::vector<std::string> boxes_;  // boxes_[g]: what group g has passed on to group g + 1
-  std::string spare_;               // the box being passed on
-  std::size_t pending_ = 0;         // rules whose summary lines are still to come
+  std::vector<std::string> boxes_;   // boxes_[g]: what group g has passed on to group g + 1
+  std::string spare_;                // the box being passed on
+  std::size_t pending_ = 0;          // rules with a known action still to finish
   std::vector<std::uint64_t> flow_;  // flow_[i]: bytes rule i has received; the last: passed out
-  Sink out_;                        // the last stage's sink; used directly when there are no rules
+  const TextSink* out_ = nullptr;    // where the last rule's text goes during a call
+  RunSummary summary_;
 };
 
 }  // namespace strovel

@@ -75,22 +75,6 @@ class TrialFileSystem : public FileSystem {
   FileSystem& files_;
 };
 
-class TrialEnvironment : public RunEnvironment {
- public:
-  TrialEnvironment(RunEnvironment& outer) : outer_(outer), files_(outer.files()) {}
-  FileSystem& files() override { return files_; }
-  NoticeSink& notices() override { return outer_.notices(); }
-  const LanguageSelector& language() override { return outer_.language(); }
-  void progress(int percent) override { outer_.progress(percent); }
-  void openResult(const std::string&) override {}
-
-  TrialFileSystem& trialFiles() { return files_; }
-
- private:
-  RunEnvironment& outer_;
-  TrialFileSystem files_;
-};
-
 }  // namespace
 
 std::string fromWrittenText(std::string_view written) {
@@ -109,19 +93,21 @@ std::string fromWrittenText(std::string_view written) {
 }
 
 std::optional<TrialResult> trialRun(const RuleList& rules, const std::string& inputPath,
-                                    const RunOptions& options, RunEnvironment& environment) {
+                                    const RunOptions& options, const RunEnvironment& environment) {
   RunOptions trial = options;
   trial.statistics = false;
   trial.openResult = false;
-  TrialEnvironment inMemory(environment);
+  TrialFileSystem files(environment.files);
   TrialResult result;
   // In memory the result is always made, so a failed run is an input that
   // did not open or failed to read, which the run has reported.
-  if (!processFile(rules, inputPath, 1, trial, inMemory, result.statisticsLines))
+  const RunEnvironment inMemory(files, environment.notices, environment.progress, {},
+                                environment.language);
+  if (processFile(rules, inputPath, 1, trial, inMemory, result.summary) != RunStatus::Written)
     return std::nullopt;
-  result.input = std::move(inMemory.trialFiles().read);
+  result.input = std::move(files.read);
   if (options.dosMode) oemToAnsi(result.input);
-  result.result = fromWrittenText(inMemory.trialFiles().written);
+  result.result = fromWrittenText(files.written);
   return result;
 }
 

@@ -29,8 +29,6 @@ constexpr std::string_view kLineBreakMarker = "(_^p_)";
 constexpr std::string_view kLineEnd = "\r\n";
 constexpr int kPaddingLines = 10;  // empty lines that close every record
 constexpr std::size_t kCaptionTailBytes = 18;
-constexpr int kDoesNotOpenText = 164;
-constexpr int kSavedText = 166;
 
 // Appends text with every non-overlapping occurrence of needle (searched
 // left to right) replaced by replacement.
@@ -183,7 +181,7 @@ bool loadPattern(PatternState& state, const std::string& path, FileSystem& files
                  NoticeSink& sink) {
   const std::optional<std::string> bytes = files.readFile(path);
   if (!bytes) {
-    sink.notify(Notice{kDoesNotOpenText, path});
+    sink.notify(Notice{TextId::DoesNotOpen, path});
     return false;
   }
   state.rules = decodePatternFile(*bytes);
@@ -196,12 +194,12 @@ bool savePattern(PatternState& state, const std::string& path, FileSystem& files
                  NoticeSink& sink) {
   const std::unique_ptr<OutputFile> out = files.createFile(path);
   if (!out || !out->write(encodePatternFile(state.rules)) || !out->commit()) {
-    sink.notify(Notice{kDoesNotOpenText, path});
+    sink.notify(Notice{TextId::DoesNotOpen, path});
     return false;
   }
   state.currentPatternPath = path;
   state.patternModified = false;
-  sink.notify(Notice{kSavedText, files.absolutePath(path)});
+  sink.notify(Notice{TextId::Saved, files.absolutePath(path)});
   return true;
 }
 

@@ -20,7 +20,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/catalogue/notice.h"
+#include "catalogue/notice.h"
 #include "patterns/rule_list.h"
 #include "platform/file_system.h"
 

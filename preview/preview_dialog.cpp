@@ -11,110 +11,113 @@
 #include <chrono>
 #include <thread>
 
-#include "app/catalogue/catalogue.h"
 #include "preview/preview_view.h"
 #include "ui/ui_text.h"
 
 namespace strovel {
-namespace {
-
-constexpr int kTitleId = 186;
-constexpr int kWriteId = 188;
-constexpr int kCloseId = 190;
-constexpr int kPreviousId = 192;
-constexpr int kNextId = 194;
-constexpr int kChangesId = 196;
-constexpr int kNoChangesId = 198;
-constexpr int kSortedId = 200;
-constexpr int kAligningId = 202;
-constexpr int kTooLargeId = 204;
-constexpr int kInputId = 206;
-constexpr int kResultId = 208;
-
-QString text(int russianId) { return toDisplay(localizedString(LanguageSelector{}, russianId)); }
-
-}  // namespace
 
 PreviewDialog::PreviewDialog(std::shared_ptr<const TrialResult> trial, bool reorders,
                              const std::string& inputName, bool canWrite, QWidget* parent)
     : QDialog(parent), trial_(std::move(trial)) {
   setObjectName(QStringLiteral("previewDialog"));
-  setWindowTitle(toDisplay(formatText(localizedString(LanguageSelector{}, kTitleId), {inputName})));
+  setWindowTitle(
+      toDisplay(formatText(localizedString(language_, TextId::PreviewTitle), {inputName})));
+  QWidget* summary = buildSummary();
+  view_ = new PreviewView(trial_->input, trial_->result, this);
+  auto* headers = new QHBoxLayout;
+  headers->addWidget(new QLabel(text(TextId::InputHeader), this), 1);
+  headers->addWidget(new QLabel(text(TextId::ResultHeader), this), 1);
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(summary);
+  layout->addLayout(headers);
+  layout->addWidget(view_, 1);
+  layout->addLayout(buildButtons(canWrite));
+  resize(1000, 640);
+  startAligning(reorders);
+  showStatus();
+  view_->setFocus();
+}
+
+QString PreviewDialog::text(TextId id) const { return toDisplay(localizedString(language_, id)); }
+
+// The summary lines of the rules, four lines high.
+QWidget* PreviewDialog::buildSummary() {
   auto* summary = new QPlainTextEdit(this);
   summary->setObjectName(QStringLiteral("previewSummary"));
   summary->setReadOnly(true);
   summary->setLineWrapMode(QPlainTextEdit::NoWrap);
   QStringList lines;
-  for (const std::string& line : trial_->statisticsLines) lines << displayLine(line);
+  forEachSummaryLine(trial_->summary, language_,
+                     [&](std::string_view line) { lines << displayLine(line); });
   summary->setPlainText(lines.join(QLatin1Char('\n')));
   summary->setFixedHeight(summary->fontMetrics().lineSpacing() * 4 + 12);
+  return summary;
+}
 
-  view_ = new PreviewView(trial_->input, trial_->result, this);
+// The row under the sides: the changes before and after, the status, Write
+// and Close; the change keys work wherever the focus is.
+QLayout* PreviewDialog::buildButtons(bool canWrite) {
   status_ = new QLabel(this);
   status_->setObjectName(QStringLiteral("previewStatus"));
   // A long note never widens the window.
   status_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-  const auto button = [this](const char* name, int id) {
+  const auto button = [this](const char* name, TextId id) {
     auto* b = new QPushButton(text(id), this);
     b->setObjectName(QLatin1String(name));
     b->setAutoDefault(false);
     return b;
   };
-  previous_ = button("previousChangeButton", kPreviousId);
-  next_ = button("nextChangeButton", kNextId);
+  previous_ = button("previousChangeButton", TextId::PreviousChangeButton);
+  next_ = button("nextChangeButton", TextId::NextChangeButton);
   previous_->setToolTip(QStringLiteral("Alt+Up"));
   next_->setToolTip(QStringLiteral("Alt+Down"));
-  QPushButton* write = button("writeResultButton", kWriteId);
+  QPushButton* write = button("writeResultButton", TextId::WriteResultButton);
   write->setVisible(canWrite);
-  QPushButton* close = button("closeButton", kCloseId);
+  QPushButton* close = button("closeButton", TextId::CloseButton);
   connect(previous_, &QPushButton::clicked, this, &PreviewDialog::previousChange);
   connect(next_, &QPushButton::clicked, this, &PreviewDialog::nextChange);
   connect(write, &QPushButton::clicked, this, &QDialog::accept);
   connect(close, &QPushButton::clicked, this, &QDialog::reject);
-  // The keys work wherever the focus is; the view also takes them itself.
+  // The view takes the keys itself too.
   connect(view_, &PreviewView::nextChangeAsked, this, &PreviewDialog::nextChange);
   connect(view_, &PreviewView::previousChangeAsked, this, &PreviewDialog::previousChange);
   connect(new QShortcut(QKeySequence(Qt::ALT | Qt::Key_Down), this), &QShortcut::activated, this,
           &PreviewDialog::nextChange);
   connect(new QShortcut(QKeySequence(Qt::ALT | Qt::Key_Up), this), &QShortcut::activated, this,
           &PreviewDialog::previousChange);
-
-  auto* headers = new QHBoxLayout;
-  headers->addWidget(new QLabel(text(kInputId), this), 1);
-  headers->addWidget(new QLabel(text(kResultId), this), 1);
   auto* buttons = new QHBoxLayout;
   buttons->addWidget(previous_);
   buttons->addWidget(next_);
   buttons->addWidget(status_, 1);
   buttons->addWidget(write);
   buttons->addWidget(close);
-  auto* layout = new QVBoxLayout(this);
-  layout->addWidget(summary);
-  layout->addLayout(headers);
-  layout->addWidget(view_, 1);
-  layout->addLayout(buttons);
-  resize(1000, 640);
+  return buttons;
+}
 
+// A sort's result and a text too large are shown unaligned; any other is
+// diffed on a worker thread that owns what it needs, and the window polls
+// for the end.
+void PreviewDialog::startAligning(bool reorders) {
   if (reorders) {
-    statusId_ = kSortedId;
-  } else if (trial_->input.size() + trial_->result.size() > kAlignedBytes) {
-    statusId_ = kTooLargeId;
-  } else {
-    statusId_ = kAligningId;
-    aligning_ = std::make_shared<Aligning>();
-    std::thread([state = aligning_, trial = trial_] {
-      state->diff = diffLines(trial->input, trial->result, 0);
-      state->done.store(true, std::memory_order_release);
-    }).detach();
-    poll_ = new QTimer(this);
-    poll_->setInterval(20);
-    connect(poll_, &QTimer::timeout, this, [this] {
-      if (aligning_->done.load(std::memory_order_acquire)) alignmentDone();
-    });
-    poll_->start();
+    note_ = TextId::SortedStatus;
+    return;
   }
-  showStatus();
-  view_->setFocus();
+  if (trial_->input.size() + trial_->result.size() > kAlignedBytes) {
+    note_ = TextId::TooLargeToAlignStatus;
+    return;
+  }
+  note_ = TextId::AligningStatus;
+  aligning_ = std::make_shared<Aligning>();
+  std::thread([state = aligning_, trial = trial_] {
+    state->diff = diffLines(trial->input, trial->result, 0);
+    state->done.store(true, std::memory_order_release);
+  }).detach();
+  poll_ = new QTimer(this);
+  poll_->setInterval(20);
+  connect(poll_, &QTimer::timeout, this, [this] {
+    if (aligning_->done.load(std::memory_order_acquire)) alignmentDone();
+  });
+  poll_->start();
 }
 
 void PreviewDialog::waitForAlignment() {
@@ -126,9 +129,10 @@ void PreviewDialog::waitForAlignment() {
 
 void PreviewDialog::alignmentDone() {
   if (poll_) poll_->stop();
-  if (statusId_ != kAligningId) return;
+  if (note_ != TextId::AligningStatus) return;
   const LineDiff& diff = aligning_->diff;
-  statusId_ = diff.failed ? kTooLargeId : 0;
+  note_.reset();
+  if (diff.failed) note_ = TextId::TooLargeToAlignStatus;
   if (!diff.failed)
     view_->setRows(Alignment::fromDiff(diff, view_->leftLines(), view_->rightLines()));
   aligning_.reset();
@@ -138,18 +142,18 @@ void PreviewDialog::alignmentDone() {
 
 void PreviewDialog::showStatus() {
   const auto& changes = view_->rows().changes();
-  const bool navigable = statusId_ == 0 && !changes.empty();
+  const bool navigable = !note_ && !changes.empty();
   previous_->setEnabled(navigable);
   next_->setEnabled(navigable);
-  if (statusId_ != 0) {
-    status_->setText(text(statusId_));
+  if (note_) {
+    status_->setText(text(*note_));
     return;
   }
   if (changes.empty()) {
-    status_->setText(text(kNoChangesId));
+    status_->setText(text(TextId::NoChangesStatus));
     return;
   }
-  status_->setText(toDisplay(formatText(localizedString(LanguageSelector{}, kChangesId),
+  status_->setText(toDisplay(formatText(localizedString(language_, TextId::ChangesStatus),
                                         {static_cast<std::uint64_t>(changes.size()),
                                          static_cast<std::uint64_t>(view_->rows().removedLines()),
                                          static_cast<std::uint64_t>(view_->rows().addedLines())})));

@@ -14,11 +14,14 @@
 #include <QDialog>
 #include <atomic>
 #include <memory>
+#include <optional>
 
+#include "catalogue/catalogue.h"
 #include "diff/text_diff.h"
 #include "engine/trial_run.h"
 
 class QLabel;
+class QLayout;
 class QPushButton;
 class QTimer;
 
@@ -42,8 +45,14 @@ class PreviewDialog : public QDialog {
   void waitForAlignment();
 
  private:
+  QWidget* buildSummary();
+  QLayout* buildButtons(bool canWrite);
+  void startAligning(bool reorders);
   void alignmentDone();
   void showStatus();
+  QString text(TextId id) const;
+
+  LanguageSelector language_;
 
   std::shared_ptr<const TrialResult> trial_;
   PreviewView* view_ = nullptr;
@@ -51,7 +60,7 @@ class PreviewDialog : public QDialog {
   QPushButton* next_ = nullptr;
   QPushButton* previous_ = nullptr;
   QTimer* poll_ = nullptr;
-  int statusId_ = 0;  // a note instead of the count of changes, 0 for none
+  std::optional<TextId> note_;  // shown instead of the count of changes
   // What the worker writes; `done` publishes `diff`.
   struct Aligning {
     std::atomic<bool> done{false};

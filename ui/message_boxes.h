@@ -8,8 +8,8 @@
 #include <QObject>
 #include <string>
 
-#include "app/catalogue/catalogue.h"
-#include "app/catalogue/notice.h"
+#include "catalogue/catalogue.h"
+#include "catalogue/notice.h"
 
 namespace strovel {
 

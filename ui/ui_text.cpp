@@ -7,7 +7,7 @@
 #include <QStringList>
 #include <QTranslator>
 
-#include "app/catalogue/catalogue.h"
+#include "catalogue/catalogue.h"
 #include "platform/codepage.h"
 
 namespace strovel {

@@ -30,9 +30,9 @@ TEST(PatternEditorModelTest, ActionTableRuleListAndLocationTexts) {
     std::string controls;
     if (const auto s = controlStatesFor(type))
       controls = {"01"[s->pattern2Enabled], "01"[s->pattern3Enabled], "01"[s->numbersShown]};
-    EXPECT_EQ(
-        std::tuple(controls, positionOfAction(type), actionNameId(type), actionTypeAt(position)),
-        std::tuple(states, position, nameId, position < 0 ? -1 : type));
+    EXPECT_EQ(std::tuple(controls, positionOfAction(type), int(actionName(type).value_or(TextId{})),
+                         actionTypeAt(position)),
+              std::tuple(states, position, nameId, position < 0 ? -1 : type));
   }
   EXPECT_EQ(actionTypeAt(7), -1);
 

@@ -21,7 +21,7 @@ using Notices = std::vector<Notice>;
 using Result = std::tuple<bool, std::string, Lines, Notices, Lines>;
 
 inline std::string summary(int id, std::initializer_list<TextArg> args) {
-  return formatText(loadString(id), args);
+  return formatText(loadString(static_cast<TextId>(id)), args);
 }
 
 // The runs' environment: a disk that hands out its files' texts in pieces
@@ -30,7 +30,7 @@ inline std::string summary(int id, std::initializer_list<TextArg> args) {
 // failing and one past throwAt throwing; notices and progress recorded, the
 // Russian catalogue, the results opened recorded; and the same runs made by
 // the literal actions.
-struct LiteralRuns : RunEnvironment {
+struct LiteralRuns : RunProgress {
   struct Disk : MemoryFileSystem {
     std::mt19937 rng{5};
     std::size_t failAt = std::string::npos, throwAt = std::string::npos;
@@ -61,15 +61,23 @@ struct LiteralRuns : RunEnvironment {
     }
   } disk;
   RecordingSink sink;
-  LanguageSelector russian;
-  FileSystem& files() override { return disk; }
-  NoticeSink& notices() override { return sink; }
-  const LanguageSelector& language() override { return russian; }
-  void progress(int percent) override { progressValues.push_back(percent); }
-  void openResult(const std::string& path) override { opened.push_back(path); }
+  // Progress as the window's bar shows it.
+  void report(RunPhase phase, double share) override {
+    if (phase == RunPhase::Reading) progressValues.push_back(static_cast<int>(share * 99));
+  }
+  void resultWritten() override { progressValues.push_back(100); }
   bool run(const std::vector<Rule>& rules, const std::string& input = "in.txt", int number = 1) {
     progressValues.clear(), opened.clear(), sink.notices.clear();
-    return processFile(rulesOf(rules), input, number, options, *this, statistics);
+    const RunEnvironment environment(disk, sink, *this,
+                                     [this](const std::string& path) { opened.push_back(path); });
+    // A run whose input does not open leaves the summary of the run before.
+    RunSummary summary(1);
+    summary[0].action = -1;
+    const RunStatus status =
+        processFile(rulesOf(rules), input, number, options, environment, summary);
+    if (summary.size() != 1 || summary[0].action != -1)
+      statistics = summaryLines(summary, RunEnvironment::russian());
+    return status == RunStatus::Written;
   }
   // A run over in.txt whose old result is res_1.txt.
   Result ran(const std::vector<Rule>& rules) {
@@ -89,7 +97,7 @@ struct LiteralRuns : RunEnvironment {
       literal::Report report;
       const auto [n, m] = literal::apply(text, r, report);
       const int a = r.ActionType, id[] = {0, 144, 146, 150, 148, 152, 154, 150};
-      if (a < Replace || a > ReplaceBetweenInFile) notices.push_back({158, ""});
+      if (a < Replace || a > ReplaceBetweenInFile) notices.push_back({TextId::UnknownAction, ""});
       if (a == KeepLinesWith || a == DeleteLinesWith)
         lines.push_back(summary(id[a], {r.Pattern1, n}));
       if (a == SortByElement || a == SortDistinct)

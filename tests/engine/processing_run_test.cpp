@@ -5,15 +5,15 @@
 // random raw files, read in random pieces, go through chains of one to five
 // (now and then forty) random rules with windows from one byte up, with and
 // without DOS mode, statistics (their block's size guessed right and
-// wrong), threads (sorts on two threads among them) and failures. The runs' own cases follow: exact summary
-// lines and cut rule texts, and the result's name.
+// wrong), threads (sorts on two threads among them) and failures. The runs' own cases follow: exact
+// summary lines and cut rule texts, and the result's name.
 #include "engine/processing_run.h"
 
 #include <gtest/gtest.h>
 
 #include <climits>
 
-#include "engine/sorting.h"
+#include "engine/key_sort.h"
 #include "engine/text_search.h"
 #include "literal_run.h"
 
@@ -183,9 +183,10 @@ TEST_F(ProcessingRun, RunsMatchLiteralActions) {
     // took fewer writes) leaves a clean run.
     if (failure >= 3 && (failure == 4 || disk.writes <= write)) failure = 9;
     auto& [written, bytes, lines, notices, opens] = expected;
-    if (failure == 2 || failure == 3) notices.push_back({160, "res_1.txt"});
+    if (failure == 2 || failure == 3) notices.push_back({TextId::NotCreated, "res_1.txt"});
     if (failure < 4) std::tie(written, bytes, opens) = std::tuple(false, "old", Lines{});
-    if (failure < 2) std::tie(lines, notices) = std::tuple(Lines{}, Notices{{164, "in.txt"}});
+    if (failure < 2)
+      std::tie(lines, notices) = std::tuple(Lines{}, Notices{{TextId::DoesNotOpen, "in.txt"}});
     if (failure == 0) lines = {"from the run before"};
     ASSERT_EQ(got, expected) << trace();
     const int last = progressValues.empty() ? -1 : progressValues.back();

@@ -19,7 +19,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/catalogue/notice.h"
+#include "catalogue/notice.h"
 #include "patterns/rule_list.h"
 #include "platform/file_system.h"
 
@@ -50,7 +50,7 @@ struct MemoryFileSystem : FileSystem {
   std::set<std::string> uncreatable;
   int writes = 0, throwAtWrite = -1, failAtWrite = -1;
 
-  bool reservable = true;          // outputs can leave room for a head
+  bool reservable = true;  // outputs can leave room for a head
   int headsWritten = 0, bodiesCopied = 0;
 
   struct Output : OutputFile {

@@ -7,10 +7,12 @@
 
 #include <string>
 
+#include "catalogue/text_id.h"
+
 namespace strovel {
 
 struct Notice {
-  int textId = 0;       // Russian (even) id of a catalogue pair
+  TextId text;          // the Russian text of a catalogue pair
   std::string subject;  // bytes shown directly before the text; may be empty
 
   bool operator==(const Notice&) const = default;

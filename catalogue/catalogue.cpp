@@ -3,7 +3,7 @@
 // converted to the locale's codeset when loaded. Also the language rule that
 // turns a pair's Russian id into the id to load, and formatText, which fills
 // the printf-like catalogue formats without ever handing bytes to printf.
-#include "app/catalogue/catalogue.h"
+#include "catalogue/catalogue.h"
 
 #include <array>
 
@@ -12,7 +12,7 @@
 namespace strovel {
 namespace {
 
-constexpr int kAboutId = 101;
+constexpr int kAboutId = static_cast<int>(TextId::AboutItem);
 constexpr int kFirstPairId = 102;
 constexpr int kLastPairId = 211;
 
@@ -123,8 +123,9 @@ void appendArg(const TextArg& arg, std::string& out) {
 
 }  // namespace
 
-int localizedId(const LanguageSelector& selector, int russianId) {
-  return selector.language() == LanguageSelector::kEnglish ? russianId + 1 : russianId;
+TextId localizedId(const LanguageSelector& selector, TextId russian) {
+  const int id = static_cast<int>(russian);
+  return static_cast<TextId>(selector.language() == LanguageSelector::kEnglish ? id + 1 : id);
 }
 
 std::string_view catalogueUtf8(int id) {
@@ -134,14 +135,14 @@ std::string_view catalogueUtf8(int id) {
   return id % 2 == 0 ? pair.russian : pair.english;
 }
 
-std::string loadString(int id) { return utf8ToAnsi(catalogueUtf8(id)); }
+std::string loadString(TextId id) { return utf8ToAnsi(catalogueUtf8(static_cast<int>(id))); }
 
-std::string localizedString(const LanguageSelector& selector, int russianId) {
-  return loadString(localizedId(selector, russianId));
+std::string localizedString(const LanguageSelector& selector, TextId russian) {
+  return loadString(localizedId(selector, russian));
 }
 
 std::string renderNotice(const LanguageSelector& selector, const Notice& notice) {
-  return notice.subject + localizedString(selector, notice.textId);
+  return notice.subject + localizedString(selector, notice.text);
 }
 
 std::string formatText(std::string_view format, std::initializer_list<TextArg> args) {

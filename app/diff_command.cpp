@@ -1,6 +1,6 @@
 // The diff command: its own options, then a batch line, a trial run and the
 // unified diff on stdout.
-#include "diff/diff_command.h"
+#include "app/diff_command.h"
 
 #include <sys/stat.h>
 
@@ -19,12 +19,6 @@ namespace strovel {
 namespace {
 
 constexpr std::string_view kDiff = "--diff";
-constexpr const char* kUsage =
-    "kestrune: usage: kestrune --diff [--color[=WHEN] ][+dos ][+stat ]in_file=IN "
-    "[out_file=TEMPLATE ]templet=PATTERN\n";
-constexpr int kMissingPattern = 140;
-constexpr int kResultNotCreated = 160;
-constexpr int kTooLargeToCompare = 210;
 
 enum class Color { Auto, Always, Never };
 
@@ -73,19 +67,37 @@ std::string nowStamp() {
   return stamp(now);
 }
 
-class DiffEnvironment : public RunEnvironment {
- public:
-  DiffEnvironment(FileSystem& files, NoticeSink& notices) : files_(files), notices_(notices) {}
-  FileSystem& files() override { return files_; }
-  NoticeSink& notices() override { return notices_; }
-  const LanguageSelector& language() override { return language_; }
-  void openResult(const std::string&) override {}
-
- private:
-  FileSystem& files_;
-  NoticeSink& notices_;
-  LanguageSelector language_;
-};
+// The trial run's input and result as a unified diff on `out`; the exit
+// status.
+int printDiff(const CommandLine& command, Color color, bool terminal, FileSystem& files,
+              StderrNotices& notices, std::ostream& out) {
+  PatternState pattern;
+  loadPattern(pattern, command.patternPath, files, notices);
+  RunOptions options;
+  options.dosMode = command.dosMode;
+  options.outputNameTemplate = command.outputNameTemplate;
+  const std::optional<TrialResult> trial =
+      trialRun(pattern.rules, command.inputPath, options, RunEnvironment(files, notices));
+  if (!trial) return 2;
+  if (command.statistics)
+    forEachSummaryLine(trial->summary, RunEnvironment::russian(),
+                       [&](std::string_view line) { out << line << '\n'; });
+  const LineDiff diff = diffLines(trial->input, trial->result, 3);
+  if (diff.failed) {
+    // xdiff compares texts of up to about 1 GB.
+    notices.notify({TextId::TooLargeToCompare, command.inputPath});
+    return 2;
+  }
+  UnifiedStyle style;
+  style.color = color == Color::Always || (color == Color::Auto && terminal);
+  style.beforeStamp = fileStamp(command.inputPath);
+  style.afterStamp = nowStamp();
+  out << unifiedDiff(trial->input, trial->result, diff, command.inputPath,
+                     formatOutputName(options.outputNameTemplate, 1), style);
+  out.flush();
+  if (notices.exitStatus() != 0 || !out) return 2;
+  return diff.hunks.empty() ? 0 : 1;
+}
 
 }  // namespace
 
@@ -96,45 +108,18 @@ int runDiffCommand(std::string_view line, FileSystem& files, std::ostream& out, 
   const bool colorKnown = takeColor(rest, color);
   const CommandLine command = parseCommandLine(rest);
   if (!colorKnown || !command.batch || command.openResult) {
-    err << kUsage;
+    err << "kestrune: usage: " << kDiffSyntax << '\n';
     return 2;
   }
   StderrNotices notices(err, command.silentMode);
   if (command.patternMissing) {
-    notices.notify({kMissingPattern, {}});
+    notices.notify({TextId::PatternNameMissing, {}});
     return 2;
   }
-  RunOptions options;
-  options.dosMode = command.dosMode;
-  options.outputNameTemplate = command.outputNameTemplate;
-  const std::string resultName = formatOutputName(options.outputNameTemplate, 1);
-  try {
-    PatternState pattern;
-    loadPattern(pattern, command.patternPath, files, notices);
-    DiffEnvironment environment(files, notices);
-    const std::optional<TrialResult> trial =
-        trialRun(pattern.rules, command.inputPath, options, environment);
-    if (!trial) return 2;
-    if (command.statistics)
-      for (const std::string& summary : trial->statisticsLines) out << summary << '\n';
-    const LineDiff diff = diffLines(trial->input, trial->result, 3);
-    if (diff.failed) {
-      // xdiff compares texts of up to about 1 GB.
-      notices.notify({kTooLargeToCompare, command.inputPath});
-      return 2;
-    }
-    UnifiedStyle style;
-    style.color = color == Color::Always || (color == Color::Auto && terminal);
-    style.beforeStamp = fileStamp(command.inputPath);
-    style.afterStamp = nowStamp();
-    out << unifiedDiff(trial->input, trial->result, diff, command.inputPath, resultName, style);
-    out.flush();
-    if (notices.exitStatus() != 0 || !out) return 2;
-    return diff.hunks.empty() ? 0 : 1;
-  } catch (const std::bad_alloc&) {
-    notices.notify({kResultNotCreated, resultName});
-    return 2;
-  }
+  int status = 2;
+  withinMemory(notices, formatOutputName(command.outputNameTemplate, 1),
+               [&] { status = printDiff(command, color, terminal, files, notices, out); });
+  return status;
 }
 
 }  // namespace strovel

@@ -5,8 +5,8 @@
 // character the codeset lacks.
 //
 //   LanguageSelector language;
-//   std::string text = loadString(localizedId(language, 164));  // " не открывается"
-//   std::string line = formatText(loadString(144), {"old", "new", 3});
+//   std::string text = localizedString(language, TextId::DoesNotOpen);  // " не открывается"
+//   std::string line = formatText(loadString(TextId::ReplaceSummary), {"old", "new", 3});
 #pragma once
 
 #include <cstdint>
@@ -14,7 +14,8 @@
 #include <string>
 #include <string_view>
 
-#include "app/catalogue/notice.h"
+#include "catalogue/notice.h"
+#include "catalogue/text_id.h"
 
 namespace strovel {
 
@@ -28,19 +29,19 @@ class LanguageSelector {
   virtual int language() const { return kRussian; }
 };
 
-// russianId + 1 when the language is English, russianId otherwise.
-int localizedId(const LanguageSelector& selector, int russianId);
+// The English id of the pair (the Russian id + 1) when the language is
+// English, the Russian id otherwise.
+TextId localizedId(const LanguageSelector& selector, TextId russian);
 
-// The text with this id as held in the catalogue (UTF-8); empty for an id
-// without an entry.
+// The text with this numeric id as held in the catalogue (UTF-8); empty for
+// an id without an entry.
 std::string_view catalogueUtf8(int id);
 
-// The text with this id in the ANSI code page; empty for an id without an
-// entry.
-std::string loadString(int id);
+// The text in the ANSI code page; empty for an id without an entry.
+std::string loadString(TextId id);
 
-// loadString(localizedId(selector, russianId)).
-std::string localizedString(const LanguageSelector& selector, int russianId);
+// loadString(localizedId(selector, russian)).
+std::string localizedString(const LanguageSelector& selector, TextId russian);
 
 // A notice as the user reads it: its subject directly followed by its text.
 std::string renderNotice(const LanguageSelector& selector, const Notice& notice);

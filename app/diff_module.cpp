@@ -5,7 +5,7 @@
 #include <iostream>
 #include <string>
 
-#include "diff/diff_command.h"
+#include "app/diff_command.h"
 
 extern "C" __attribute__((visibility("default"))) int kestruneDiff(const std::string& line) {
   return strovel::runDiffCommand(line, strovel::diskFileSystem(), std::cout, std::cerr,

@@ -103,7 +103,7 @@ FAULTS = [
      "if (tail.starts_with(\"%%\")) {\n      name += '%';",
      "if (tail.starts_with(\"%%\")) {\n      name += \"%%\";"),
     # Atomic replacement
-    ("commit-after-failed-write", "platform/file_system.cpp",
+    ("commit-after-failed-write", "platform/disk_output.cpp",
      "if (!ok_) return false;\n    ::fchmod", "::fchmod"),
     ("regular-file-written-in-place", "platform/file_system.cpp",
      "if (!S_ISREG(st.st_mode)) return openInPlace(path);", "return openInPlace(path);"),

@@ -39,9 +39,9 @@ bool writeAll(int fd, std::string_view bytes) {
 // An output written through a file descriptor; a failed write sticks.
 class FdOutput : public OutputFile {
  public:
-  explicit FdOutput(int fd) : fd_(fd) {}
+  FdOutput(int fd, SystemCalls& calls) : fd_(fd), calls_(calls) {}
   ~FdOutput() override {
-    if (fd_ >= 0) ::close(fd_);
+    if (fd_ >= 0) calls_.close(fd_);
   }
   bool write(std::string_view bytes) override { return ok_ = ok_ && writeAll(fd_, bytes); }
   int fd() const { return fd_; }
@@ -51,6 +51,7 @@ class FdOutput : public OutputFile {
  protected:
   int fd_;
   bool ok_ = true;
+  SystemCalls& calls_;
 };
 
 // Writes straight into a device or FIFO; commit() only reports the outcome.
@@ -58,7 +59,7 @@ class InPlaceFile : public FdOutput {
  public:
   using FdOutput::FdOutput;
   bool commit() override {
-    const bool closed = ::close(fd_) == 0;
+    const bool closed = calls_.close(fd_) == 0;
     fd_ = -1;
     return ok_ && closed;
   }
@@ -66,8 +67,8 @@ class InPlaceFile : public FdOutput {
 
 // An unnamed temporary file in `folder` (an O_TMPFILE one, or a named one
 // removed at once where the file system has no O_TMPFILE), or -1.
-int openUnnamed(const std::string& folder) {
-  int fd = ::open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+int openUnnamed(const std::string& folder, SystemCalls& calls) {
+  int fd = calls.open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
   if (fd >= 0) return fd;
   std::string name = folder + "/.kestrune-spool.XXXXXX";
   fd = ::mkostemp(name.data(), O_CLOEXEC);
@@ -109,8 +110,8 @@ bool copyBytes(int fd, off_t from, off_t end, OutputFile& out) {
 // A spool on disk; the file goes when its descriptor is closed.
 class DiskSpool : public Spool {
  public:
-  explicit DiskSpool(int fd) : fd_(fd) {}
-  ~DiskSpool() override { ::close(fd_); }
+  DiskSpool(int fd, SystemCalls& calls) : fd_(fd), calls_(calls) {}
+  ~DiskSpool() override { calls_.close(fd_); }
   bool write(std::string_view bytes) override {
     ok_ = ok_ && writeAll(fd_, bytes);
     if (ok_) size_ += static_cast<off_t>(bytes.size());
@@ -122,6 +123,7 @@ class DiskSpool : public Spool {
   int fd_;
   off_t size_ = 0;
   bool ok_ = true;
+  SystemCalls& calls_;
 };
 
 // A name for a temporary file of `target` in its folder: ".NAME.XXXXXX",
@@ -168,8 +170,9 @@ bool canLinkUnnamed() {
 class ReplacingFile : public FdOutput {
  public:
   // `temp` is the temporary name, or empty for an unnamed file.
-  ReplacingFile(int fd, std::string temp, std::string target, mode_t mode, const struct stat* old)
-      : FdOutput(fd), temp_(std::move(temp)), target_(std::move(target)), mode_(mode) {
+  ReplacingFile(int fd, SystemCalls& calls, std::string temp, std::string target, mode_t mode,
+                const struct stat* old)
+      : FdOutput(fd, calls), temp_(std::move(temp)), target_(std::move(target)), mode_(mode) {
     if (old) {
       owner_ = old->st_uid;
       group_ = old->st_gid;
@@ -210,14 +213,14 @@ class ReplacingFile : public FdOutput {
     // rename, so not even a power failure can leave the old file lost and
     // the new one incomplete. A new file has nothing to lose and is left to
     // the system's writeback, as other tools leave theirs.
-    if (keepOwner_ && ::fsync(fd_) != 0) return false;
+    if (keepOwner_ && calls_.fsync(fd_) != 0) return false;
     if (temp_.empty()) {
       if (!keepOwner_ && linkUnnamed(fd_, target_)) return closeNamed();
       if (!linkFresh()) return false;
     }
-    const bool closed = ::close(fd_) == 0;
+    const bool closed = calls_.close(fd_) == 0;
     fd_ = -1;
-    if (!closed || ::rename(temp_.c_str(), target_.c_str()) != 0) return false;
+    if (!closed || calls_.rename(temp_.c_str(), target_.c_str()) != 0) return false;
     committed_ = true;
     if (keepOwner_) syncFolder();
     return true;
@@ -239,7 +242,7 @@ class ReplacingFile : public FdOutput {
 
   // The new file has its name; a failed close still fails the write.
   bool closeNamed() {
-    const bool closed = ::close(fd_) == 0;
+    const bool closed = calls_.close(fd_) == 0;
     fd_ = -1;
     if (!closed) {
       ::unlink(target_.c_str());
@@ -250,10 +253,10 @@ class ReplacingFile : public FdOutput {
   }
 
   void syncFolder() const {
-    const int dir = ::open(folderOf(target_).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int dir = calls_.open(folderOf(target_).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0);
     if (dir < 0) return;
-    ::fsync(dir);
-    ::close(dir);
+    calls_.fsync(dir);
+    calls_.close(dir);
   }
 
   std::string temp_;
@@ -275,27 +278,28 @@ std::string folderOf(const std::string& path) {
 }
 
 std::unique_ptr<OutputFile> openReplacing(const std::string& target, mode_t mode,
-                                          const struct stat* old) {
+                                          const struct stat* old, SystemCalls& calls) {
   if (canLinkUnnamed()) {
-    const int fd = ::open(folderOf(target).c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
-    if (fd >= 0) return std::make_unique<ReplacingFile>(fd, std::string(), target, mode, old);
+    const int fd = calls.open(folderOf(target).c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+    if (fd >= 0)
+      return std::make_unique<ReplacingFile>(fd, calls, std::string(), target, mode, old);
   }
   std::string temp = temporaryName(target, false);
   const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
   if (fd < 0) return nullptr;
-  return std::make_unique<ReplacingFile>(fd, std::move(temp), target, mode, old);
+  return std::make_unique<ReplacingFile>(fd, calls, std::move(temp), target, mode, old);
 }
 
-std::unique_ptr<OutputFile> openInPlace(const std::string& path) {
-  const int fd = ::open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+std::unique_ptr<OutputFile> openInPlace(const std::string& path, SystemCalls& calls) {
+  const int fd = calls.open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC, 0);
   if (fd < 0) return nullptr;
-  return std::make_unique<InPlaceFile>(fd);
+  return std::make_unique<InPlaceFile>(fd, calls);
 }
 
-std::unique_ptr<Spool> openDiskSpool(const std::string& folder) {
-  const int fd = openUnnamed(folder);
+std::unique_ptr<Spool> openDiskSpool(const std::string& folder, SystemCalls& calls) {
+  const int fd = openUnnamed(folder, calls);
   if (fd < 0) return nullptr;
-  return std::make_unique<DiskSpool>(fd);
+  return std::make_unique<DiskSpool>(fd, calls);
 }
 
 }  // namespace strovel

@@ -17,6 +17,7 @@
 #include <filesystem>
 
 #include "platform/disk_output.h"
+#include "platform/system_calls.h"
 #include "platform/text_mode.h"
 
 namespace strovel {
@@ -104,6 +105,8 @@ class ChunkedTextSource : public TextSource {
 
 class DiskFileSystem : public FileSystem {
  public:
+  explicit DiskFileSystem(SystemCalls& calls) : calls_(calls) {}
+
   std::optional<std::string> readFile(const std::string& path) override {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return std::nullopt;
@@ -128,17 +131,17 @@ class DiskFileSystem : public FileSystem {
     if (path.empty()) return nullptr;
     struct stat st;
     if (::stat(path.c_str(), &st) == 0) {
-      if (!S_ISREG(st.st_mode)) return openInPlace(path);
+      if (!S_ISREG(st.st_mode)) return openInPlace(path, calls_);
       // A read-only file is not written over, even though its folder would allow a rename.
       if (::access(path.c_str(), W_OK) != 0) return nullptr;
       char* real = ::realpath(path.c_str(), nullptr);
       if (!real) return nullptr;
       std::string target(real);
       std::free(real);
-      return openReplacing(target, st.st_mode & 07777, &st);
+      return openReplacing(target, st.st_mode & 07777, &st, calls_);
     }
     if (errno != ENOENT) return nullptr;
-    return openReplacing(followDanglingLinks(path), 0666 & ~processUmask(), nullptr);
+    return openReplacing(followDanglingLinks(path), 0666 & ~processUmask(), nullptr, calls_);
   }
 
   // Beside the file the target names; for a target that is no regular file
@@ -160,7 +163,7 @@ class DiskFileSystem : public FileSystem {
     const char* tmp = std::getenv("TMPDIR");
     for (const std::string& at : {folder, std::string(tmp && *tmp ? tmp : "/tmp")}) {
       if (at.empty()) continue;
-      if (std::unique_ptr<Spool> spool = openDiskSpool(at)) return spool;
+      if (std::unique_ptr<Spool> spool = openDiskSpool(at, calls_)) return spool;
     }
     return std::make_unique<MemorySpool>();
   }
@@ -205,6 +208,8 @@ class DiskFileSystem : public FileSystem {
     bytes.resize(used);
     return bytes;
   }
+
+  SystemCalls& calls_;
 };
 
 }  // namespace
@@ -249,8 +254,13 @@ std::optional<std::string> FileSystem::readText(const std::string& path) {
 }
 
 FileSystem& diskFileSystem() {
-  static DiskFileSystem disk;
+  static SystemCalls real;
+  static DiskFileSystem disk(real);
   return disk;
+}
+
+std::unique_ptr<FileSystem> diskFileSystemWith(SystemCalls& calls) {
+  return std::make_unique<DiskFileSystem>(calls);
 }
 
 }  // namespace strovel

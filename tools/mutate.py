@@ -105,8 +105,12 @@ FAULTS = [
     # Atomic replacement
     ("commit-after-failed-write", "platform/disk_output.cpp",
      "if (!ok_) return false;\n    ::fchmod", "::fchmod"),
+    ("commit-after-failed-close", "platform/disk_output.cpp",
+     "if (!closed || calls_.rename(temp_.c_str(), target_.c_str()) != 0) return false;",
+     "if (calls_.rename(temp_.c_str(), target_.c_str()) != 0) return false;"),
     ("regular-file-written-in-place", "platform/file_system.cpp",
-     "if (!S_ISREG(st.st_mode)) return openInPlace(path);", "return openInPlace(path);"),
+     "if (!S_ISREG(st.st_mode)) return openInPlace(path, calls_);",
+     "return openInPlace(path, calls_);"),
     # The editor model and the window
     ("in-file-rule-shows-numbers", "editor/pattern_editor_model.cpp",
      "{ReplaceBetweenInFile, 182, {true, true, false}}",

@@ -19,16 +19,12 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QStyle>
-#include <QThread>
 #include <QUrl>
 #include <algorithm>
 #include <new>
 
 #include "app/about_box.h"
 #include "editor/pattern_editor_dialog.h"
-#include "engine/output_name.h"
-#include "engine/processing_run.h"
-#include "engine/trial_run.h"
 #include "patterns/pattern_library.h"
 #include "platform/codepage.h"
 #include "preview/preview_dialog.h"
@@ -54,30 +50,14 @@ void openWithDesktopServices(const std::string& target) {
   QDesktopServices::openUrl(url);
 }
 
-// A run's progress on the window's bar: the reading from 0 to 99 percent,
-// then, once the result is in place and a pause has let the full bar be
-// seen, 100.
-class WindowProgress : public RunProgress {
- public:
-  WindowProgress(std::function<void(int)> show, int pauseMs)
-      : show_(std::move(show)), pauseMs_(pauseMs) {}
-  void report(RunPhase phase, double share) override {
-    if (phase == RunPhase::Reading) show_(static_cast<int>(share * 99));
-  }
-  void resultWritten() override {
-    if (pauseMs_ > 0) QThread::msleep(static_cast<unsigned long>(pauseMs_));
-    show_(100);
-  }
-
- private:
-  std::function<void(int)> show_;
-  int pauseMs_;
-};
-
 }  // namespace
 
 MainWindow::MainWindow(FileSystem& files, QWidget* parent)
-    : QDialog(parent), files_(files), notices_(this), opener_(openWithDesktopServices) {
+    : QDialog(parent),
+      files_(files),
+      notices_(this),
+      runner_(files_, notices_, language_, [this](int percent) { setProgress(percent); }),
+      opener_(openWithDesktopServices) {
   initResources();
   setObjectName(QStringLiteral("mainWindow"));
   setWindowTitle(QStringLiteral("Strovel"));
@@ -361,18 +341,9 @@ void MainWindow::processFiles(const QStringList& paths) {
   // No event loop runs until the last result is written: the window is
   // drawn whole now, over what the file dialog left.
   repaint();
-  const RunOptions options = runOptions();
-  WindowProgress progress([this](int percent) { setProgress(percent); }, finishPauseMs_);
-  const RunEnvironment environment(files_, notices_, progress, opener_, language_);
-  int runNumber = 1;
-  for (const QString& path : paths) {
-    // A file too big for memory: its result is not created (an old one
-    // stays), the next files are still processed.
-    withinMemory(notices_, formatOutputName(options.outputNameTemplate, runNumber), [&] {
-      processFile(pattern_.rules, fromDisplayPath(path), runNumber, options, environment, lastRun_);
-    });
-    ++runNumber;
-  }
+  std::vector<std::string> inputs;
+  for (const QString& path : paths) inputs.push_back(fromDisplayPath(path));
+  runner_.processFiles(pattern_.rules, inputs, runOptions(), opener_, lastRun_);
 }
 
 RunOptions MainWindow::runOptions() const {
@@ -404,14 +375,7 @@ void MainWindow::previewRules(const RuleList& rules) {
 bool MainWindow::showPreview(const RuleList& rules, const QString& path, bool canWrite) {
   QDir::setCurrent(QFileInfo(path).absolutePath());
   lastInput_ = path;
-  const RunOptions options = runOptions();
-  std::optional<TrialResult> trial;
-  WindowProgress progress([this](int percent) { setProgress(percent); }, 0);
-  withinMemory(notices_, formatOutputName(options.outputNameTemplate, 1), [&] {
-    trial = trialRun(rules, fromDisplayPath(path), options,
-                     RunEnvironment(files_, notices_, progress, {}, language_));
-  });
-  setProgress(0);  // nothing was written
+  std::optional<TrialResult> trial = runner_.trial(rules, fromDisplayPath(path), runOptions());
   if (!trial) return false;
   const bool reorders = std::any_of(rules.begin(), rules.end(), [](const Rule& rule) {
     return rule.ActionType == SortByElement || rule.ActionType == SortDistinct;

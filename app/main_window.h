@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "app/command_line.h"
+#include "app/window_runner.h"
 #include "catalogue/catalogue.h"
 #include "catalogue/menus.h"
 #include "engine/processing_run.h"
@@ -69,7 +70,7 @@ class MainWindow : public QDialog {
   void setOpener(std::function<void(const std::string&)> opener) { opener_ = std::move(opener); }
   // The pause after each result is written, so that the full progress bar
   // can be seen; 500 ms by default.
-  void setFinishPause(int milliseconds) { finishPauseMs_ = milliseconds; }
+  void setFinishPause(int milliseconds) { runner_.setFinishPause(milliseconds); }
 
   void reject() override;  // Exit, Escape: the closing check
 
@@ -101,12 +102,12 @@ class MainWindow : public QDialog {
   FileSystem& files_;
   LanguageSelector language_;
   MessageBoxNotices notices_;
+  WindowRunner runner_;
   PatternState pattern_;
   RunSummary lastRun_;  // what the rules of the last processing run did
   std::string outputNameTemplate_ = "res_%d.txt";
   bool openResult_ = false;
   int shownEntry_ = -1;  // the list entry whose pattern was chosen last
-  int finishPauseMs_ = 500;
   std::function<void(const std::string&)> opener_;
   QString lastInput_;  // the file processed or previewed last
 

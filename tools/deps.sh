@@ -1,14 +1,15 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build and the tests need, when any is
 # missing (apt-get update first). Runs as root, or through sudo. Qt's own
-# Russian texts (qt6-translations-l10n) are what the window loads; locales
-# gives the widget tests a ru_RU.CP1251 locale. The second group serves the
+# Russian texts (qt6-translations-l10n) are what the window loads; ICU
+# (libicu-dev) folds case for the window's pattern list; locales gives the
+# widget tests a ru_RU.CP1251 locale. The second group serves the
 # installation tests: the desktop entry and AppStream validators, groff for
 # the manual page, the MIME database tool, and dpkg-shlibdeps (dpkg-dev) and
 # file, with which CPack gives the Debian package its dependencies.
 set -euo pipefail
 packages=(cmake ninja-build g++ make libgtest-dev libbenchmark-dev qt6-base-dev
-  qt6-translations-l10n locales libgit2-dev pkg-config patch desktop-file-utils appstream groff-base shared-mime-info dpkg-dev file)
+  libicu-dev qt6-translations-l10n locales libgit2-dev pkg-config patch desktop-file-utils appstream groff-base shared-mime-info dpkg-dev file)
 missing=()
 for package in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' ||

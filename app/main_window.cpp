@@ -26,6 +26,7 @@
 #include "app/about_box.h"
 #include "editor/pattern_editor_dialog.h"
 #include "patterns/pattern_library.h"
+#include "patterns/pattern_order.h"
 #include "platform/codepage.h"
 #include "preview/preview_dialog.h"
 #include "ui/dialog_units.h"
@@ -219,21 +220,17 @@ void MainWindow::interactiveStart(const CommandLine& options, const std::string&
 
 void MainWindow::refreshPatternList() {
   std::vector<std::string> names = findPatternFiles(".");
-  std::vector<std::pair<QString, std::string>> entries;
-  // Shown through the same codec as the caption and the messages.
-  for (std::string& name : names) entries.emplace_back(toDisplay(name), std::move(name));
-  // The list is sorted alphabetically, ignoring case.
-  std::sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) {
-    const int c = QString::compare(a.first, b.first, Qt::CaseInsensitive);
-    return c != 0 ? c < 0 : a.second < b.second;
-  });
+  // The list is sorted alphabetically as shown, ignoring case.
+  sortPatternNames(names);
   patternList_->clear();
-  for (const auto& [shown, name] : entries)
-    patternList_->addItem(shown, QByteArray(name.data(), static_cast<qsizetype>(name.size())));
+  // Shown through the same codec as the caption and the messages.
+  for (const std::string& name : names)
+    patternList_->addItem(toDisplay(name),
+                          QByteArray(name.data(), static_cast<qsizetype>(name.size())));
   patternList_->setCurrentIndex(-1);
   shownEntry_ = -1;
-  processButton_->setEnabled(!entries.empty());
-  if (entries.empty()) notices_.notify({TextId::NoPatternFiles, {}});
+  processButton_->setEnabled(!names.empty());
+  if (names.empty()) notices_.notify({TextId::NoPatternFiles, {}});
 }
 
 void MainWindow::selectPattern(int index) {

@@ -183,8 +183,9 @@ FAULTS = [
      "if (key.key() != Qt::Key_F1 || !held) return false;"),
     ("dialog-unit-a-seventh-of-height", "ui/dialog_units.cpp",
      "down_ = metrics.height() / 8.0;", "down_ = metrics.height() / 7.0;"),
-    ("pattern-list-sorted-by-case", "app/main_window.cpp",
-     "Qt::CaseInsensitive", "Qt::CaseSensitive"),
+    ("pattern-list-sorted-by-case", "patterns/pattern_order.cpp",
+     "key.push_back(static_cast<char32_t>(u_foldCase(c, U_FOLD_CASE_DEFAULT)));",
+     "key.push_back(static_cast<char32_t>(c));"),
 ]
 
 

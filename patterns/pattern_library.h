@@ -1,5 +1,6 @@
 // The pattern library: the pattern files (".shbl") of a folder, which the
-// main window lists, and the naming rules of its save commands.
+// main window lists, and the naming rules of its save commands. The order of
+// the list is in pattern_order.h, a library of its own.
 #pragma once
 
 #include <string>

@@ -3,10 +3,8 @@
 // line breaks) instead of being written. The exit status is diff's: 0 when
 // the pattern changes nothing, 1 when it changes something, 2 when a file
 // failed or the command line is wrong.
-//
-//   kestrune --diff [--color[=WHEN] ][+dos ][+stat ]in_file=IN [out_file=TEMPLATE ]templet=PATTERN
-//
-// The part after the diff options is read exactly as a batch command line.
+// Its syntax is kDiffSyntax (command_line.h): the diff's own options, then
+// a part read exactly as a batch command line.
 // With +stat the summary lines of the rules come first, before the headers.
 #pragma once
 

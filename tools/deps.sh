@@ -6,10 +6,11 @@
 # widget tests a ru_RU.CP1251 locale. The second group serves the
 # installation tests: the desktop entry and AppStream validators, groff for
 # the manual page, the MIME database tool, and dpkg-shlibdeps (dpkg-dev) and
-# file, with which CPack gives the Debian package its dependencies.
+# file, with which CPack gives the Debian package its dependencies; python3
+# runs the check of the sources' shape (tools/house_check.py).
 set -euo pipefail
 packages=(cmake ninja-build g++ make libgtest-dev libbenchmark-dev qt6-base-dev
-  libicu-dev qt6-translations-l10n locales libgit2-dev pkg-config patch desktop-file-utils appstream groff-base shared-mime-info dpkg-dev file)
+  libicu-dev qt6-translations-l10n locales libgit2-dev pkg-config patch desktop-file-utils appstream groff-base shared-mime-info dpkg-dev file python3)
 missing=()
 for package in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' ||

@@ -222,5 +222,46 @@ TEST_F(ProcessingRun, SummaryLinesCutLongTextsAndResultsHaveTheirNames) {
   EXPECT_EQ(disk.files.at("out_007.txt"), "h\r\n[a" + x + "\r\n[" + key + "]\r\nb");
 }
 
+// The progress hook hears the reading and a sort's ordering and writing,
+// each from 0 up to at most 1, in that order. A stop asked for at any of its
+// checkpoints ends the run there: Stopped, no notice, the old result as it
+// was, and the reading and writing threads joined.
+TEST_F(ProcessingRun, StopsWhereTheProgressHookAsks) {
+  struct Hook : RunProgress {
+    std::vector<std::pair<RunPhase, double>> heard;
+    std::size_t stopAt = 0;  // the checkpoint that asks for a stop, 0 for none
+    void report(RunPhase phase, double share) override { heard.emplace_back(phase, share); }
+    bool stopAsked() override { return heard.size() == stopAt; }
+  } hook;
+  std::string input;
+  for (int i = 0; i < 40000; ++i) input += "x[" + std::to_string(i * 7919 % 1000) + "]\r\n";
+  const RuleList rules = rulesOf({rule(KeepLinesWith, "x"), rule(SortByElement, "[", "]")});
+  options = {.statistics = true, .flow = {0, 4096, 2, 1000}};
+  const auto runOnce = [&] {
+    hook.heard.clear();
+    disk.files = {{"in.txt", input}, {"res_1.txt", "old"}};
+    sink.notices.clear();
+    RunSummary summary;
+    return processFile(rules, "in.txt", 1, options, RunEnvironment(disk, sink, hook), summary);
+  };
+  ASSERT_EQ(runOnce(), RunStatus::Written);
+  std::string phases;
+  for (std::size_t n = 0; n < hook.heard.size(); ++n) {
+    const auto [phase, share] = hook.heard[n];
+    const bool same = n > 0 && hook.heard[n - 1].first == phase;
+    if (!same) phases += "RSMW"[static_cast<int>(phase)];
+    EXPECT_TRUE(share >= 0 && share <= 1 && (!same || share >= hook.heard[n - 1].second)) << n;
+  }
+  EXPECT_EQ(phases, "RSW");
+  const std::size_t checkpoints = hook.heard.size();
+  for (const std::size_t stop : {std::size_t{1}, checkpoints / 2, checkpoints - 1, checkpoints}) {
+    hook.stopAt = stop;
+    EXPECT_EQ(runOnce(), RunStatus::Stopped) << stop;
+    EXPECT_EQ(hook.heard.size(), stop);
+    EXPECT_EQ(disk.files.at("res_1.txt"), "old");
+    EXPECT_EQ(sink.notices, Notices{});
+  }
+}
+
 }  // namespace
 }  // namespace strovel

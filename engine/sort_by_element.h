@@ -38,7 +38,6 @@ class SortedLines {
               std::vector<std::size_t> order, SortCounts counts)
       : text_(text), starts_(std::move(starts)), order_(std::move(order)), counts_(counts) {}
   const SortCounts& counts() const { return counts_; }
-  bool empty() const { return order_.empty(); }
   // The sorted text, piece by piece.
   void write(const TextSink& out, RunProgress* progress = nullptr) const;
 

@@ -93,8 +93,6 @@ struct DistinctLines::State {
 };
 
 DistinctLines::DistinctLines() : state_(std::make_unique<State>()) {}
-DistinctLines::DistinctLines(DistinctLines&&) noexcept = default;
-DistinctLines& DistinctLines::operator=(DistinctLines&&) noexcept = default;
 DistinctLines::~DistinctLines() = default;
 
 void DistinctLines::add(std::string_view segment, LineKind kind, std::string_view key) {

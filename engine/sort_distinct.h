@@ -33,8 +33,6 @@ namespace strovel {
 class DistinctLines {
  public:
   DistinctLines();
-  DistinctLines(DistinctLines&&) noexcept;
-  DistinctLines& operator=(DistinctLines&&) noexcept;
   ~DistinctLines();
   // The next line: its segment, its kind, and its key when it has one.
   void add(std::string_view segment, LineKind kind, std::string_view key);

@@ -20,6 +20,7 @@ int runBatch(const CommandLine& line, FileSystem& files, StderrNotices& notices,
   options.statistics = line.statistics;
   options.openResult = line.openResult;
   options.outputNameTemplate = line.outputNameTemplate;
+  options.sortMemory = line.sortMemory;
   withinMemory(notices, formatOutputName(options.outputNameTemplate, 1), [&] {
     PatternState pattern;
     loadPattern(pattern, line.patternPath, files, notices);

@@ -9,6 +9,9 @@
 #include <optional>
 #include <string>
 
+#include "engine/sort_budget.h"
+#include "platform/memory.h"
+
 namespace strovel {
 namespace {
 
@@ -101,6 +104,7 @@ const std::string_view kDiffSyntax =
 
 std::string usageText() {
   return "Usage: " + std::string(kBatchSyntax) + "\n       " + std::string(kDiffSyntax) +
+         "\n       kestrune --sort-memory=SIZE (either of the above)" +
          "\n"
          "       kestrune [PATTERN.shbl]  (the desktop window)\n"
          "\n"
@@ -112,6 +116,12 @@ std::string usageText() {
          "  +stat    write one summary line per rule at the head of the result\n"
          "  +silent  print no messages\n"
          "Values may be enclosed in double quotes and may contain blanks.\n"
+         "\n"
+         "--sort-memory=SIZE, first on the line (before or after --diff), sets the memory\n"
+         "the sorts may hold together, written as for sort -S: a number of KiB, or with\n"
+         "b, K, M, G, T or % (of the machine's memory). Beyond it they sort in runs on\n"
+         "disk, in $TMPDIR (or /tmp), and merge them. The default is about half of\n"
+         "what the machine and the process's limits leave.\n"
          "\n"
          "--diff writes nothing: it prints the changes the pattern makes to IN as a\n"
          "unified diff (diff -u, LF line breaks), the summary lines first with +stat.\n"
@@ -143,8 +153,29 @@ CommandLine parseCommandLine(std::string_view line) {
   return result;
 }
 
+std::optional<std::string_view> takeSortMemory(std::string_view& rest) {
+  constexpr std::string_view kOption = "--sort-memory=";
+  if (!rest.starts_with(kOption)) return std::nullopt;
+  const std::size_t end = rest.find(' ');
+  const std::string_view size =
+      rest.substr(kOption.size(), end == rest.npos ? rest.npos : end - kOption.size());
+  rest.remove_prefix(end == rest.npos ? rest.size() : end + 1);
+  return size;
+}
+
+std::optional<std::uint64_t> sortMemoryOption(std::string_view size, std::string& message) {
+  const std::uint64_t physical = memoryLimits().physical;
+  if (const std::optional<std::uint64_t> bytes = parseSortBudget(size, physical)) return bytes;
+  message = "kestrune: --sort-memory=" + std::string(size) +
+            ": not a size (a number of KiB, or with b, K, M, G, T or %; more than 0 and at most "
+            "the machine's " +
+            std::to_string(physical >> 20) + " MiB)";
+  return std::nullopt;
+}
+
 bool isDiffCommandLine(std::string_view line) {
   constexpr std::string_view kDiff = "--diff";
+  takeSortMemory(line);
   return line.starts_with(kDiff) && (line.size() == kDiff.size() || line[kDiff.size()] == ' ');
 }
 

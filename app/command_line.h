@@ -12,6 +12,8 @@
 //   if (cl.batch && !cl.patternMissing) runBatch(cl.inputPath, cl.patternPath, ...);
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -29,6 +31,7 @@ struct CommandLine {
   std::string inputPath;
   std::string outputNameTemplate = "res_%d.txt";
   std::string patternPath;
+  std::uint64_t sortMemory = 0;  // "--sort-memory=": the sorts' budget, 0 for the default
 };
 
 // argv[1..] joined with single blanks ("" when there are none). The shell
@@ -47,8 +50,17 @@ extern const std::string_view kBatchSyntax;
 extern const std::string_view kDiffSyntax;
 std::string usageText();
 
+// Takes "--sort-memory=SIZE" off the front of `rest` when it stands there,
+// followed by a blank or the end, and gives SIZE as written.
+std::optional<std::string_view> takeSortMemory(std::string_view& rest);
+
+// The budget a --sort-memory SIZE sets (see sort_budget.h), or nullopt for
+// a SIZE that is none; `message` then holds the one line that says so.
+std::optional<std::uint64_t> sortMemoryOption(std::string_view size, std::string& message);
+
 // True when the joined line asks for a diff: "--diff" alone or followed by
-// a blank (what follows is the diff command's, see app/diff_command.h).
+// a blank, after a "--sort-memory=SIZE " or not (what follows is the diff
+// command's, see app/diff_command.h).
 bool isDiffCommandLine(std::string_view line);
 
 }  // namespace strovel

@@ -76,6 +76,7 @@ int printDiff(const CommandLine& command, Color color, bool terminal, FileSystem
   RunOptions options;
   options.dosMode = command.dosMode;
   options.outputNameTemplate = command.outputNameTemplate;
+  options.sortMemory = command.sortMemory;
   const std::optional<TrialResult> trial =
       trialRun(pattern.rules, command.inputPath, options, RunEnvironment(files, notices));
   if (!trial) return 2;
@@ -103,13 +104,26 @@ int printDiff(const CommandLine& command, Color color, bool terminal, FileSystem
 
 int runDiffCommand(std::string_view line, FileSystem& files, std::ostream& out, std::ostream& err,
                    bool terminal) {
-  std::string_view rest = line.substr(std::min(line.size(), kDiff.size() + 1));
+  // "--sort-memory=SIZE" before "--diff", or after it and its colour.
+  std::string_view rest = line;
+  std::optional<std::string_view> size = takeSortMemory(rest);
+  rest.remove_prefix(std::min(rest.size(), kDiff.size() + 1));
   Color color = Color::Auto;
   const bool colorKnown = takeColor(rest, color);
-  const CommandLine command = parseCommandLine(rest);
+  if (!size) size = takeSortMemory(rest);
+  CommandLine command = parseCommandLine(rest);
   if (!colorKnown || !command.batch || command.openResult) {
     err << "kestrune: usage: " << kDiffSyntax << '\n';
     return 2;
+  }
+  if (size) {
+    std::string message;
+    const std::optional<std::uint64_t> bytes = sortMemoryOption(*size, message);
+    if (!bytes) {
+      err << message << '\n';
+      return 2;
+    }
+    command.sortMemory = *bytes;
   }
   StderrNotices notices(err, command.silentMode);
   if (command.patternMissing) {

@@ -5,6 +5,8 @@
 #include <clocale>
 #include <cstdio>
 #include <iostream>
+#include <optional>
+#include <string_view>
 
 #include "app/batch_run.h"
 #include "app/command_line.h"
@@ -25,7 +27,19 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (strovel::isDiffCommandLine(line)) return strovel::runLoadedDiff(line);
-  const strovel::CommandLine commandLine = strovel::parseCommandLine(line);
+  std::string_view rest = line;
+  const std::optional<std::string_view> size = strovel::takeSortMemory(rest);
+  strovel::CommandLine commandLine = strovel::parseCommandLine(rest);
+  if (size) {
+    std::string message;
+    const std::optional<std::uint64_t> bytes = strovel::sortMemoryOption(*size, message);
+    if (!commandLine.batch) message = "kestrune: --sort-memory goes with a batch run or --diff";
+    if (!bytes || !commandLine.batch) {
+      std::cerr << message << "\n";
+      return 2;
+    }
+    commandLine.sortMemory = *bytes;
+  }
   if (commandLine.batch) {
     strovel::StderrNotices notices(std::cerr, commandLine.silentMode);
     return strovel::runBatch(commandLine, strovel::diskFileSystem(), notices,

@@ -13,10 +13,12 @@
 #include <random>
 #include <string>
 
+#include "engine/key_sort.h"
 #include "engine/line_filters.h"
 #include "engine/replace_between.h"
 #include "engine/rule_chain.h"
 #include "engine/sort_by_element.h"
+#include "engine/sort_context.h"
 #include "engine/sort_distinct.h"
 #include "engine/text_search.h"
 #include "platform/text_mode.h"
@@ -175,12 +177,23 @@ void ReplaceBetween(benchmark::State& state) {
 void ReplaceBetweenInFile(benchmark::State& state) {
   runStreamed(state, [](Sink sink) { return StreamReplaceInFile(rule("[", "]", "[]"), sink); });
 }
+// What the sorts share: a budget that holds every text here in memory.
+struct Sorts {
+  SortBudget budget{std::uint64_t{16} << 30};
+  SortContext context{budget,  diskFileSystem(),   64, kSortTwoThreadsFrom,
+                      1 << 20, RunProgress::none()};
+};
+
 void SortByElement(benchmark::State& state) {
   const std::string_view text = largeText();
+  const Rule byUser = rule("user=", " ");
   for (auto _ : state) {
+    Sorts sorts;
     std::size_t written = 0;
-    const SortedLines sorted = sortLinesByElement(text, rule("user=", " "));
-    sorted.write([&](std::string_view piece) { written += piece.size(); });
+    ElementSort sort(byUser, sorts.context);
+    for (std::size_t at = 0; at < text.size(); at += kPiece) sort.append(text.substr(at, kPiece));
+    benchmark::DoNotOptimize(sort.finish());
+    sort.write([&](std::string_view piece) { written += piece.size(); });
     benchmark::DoNotOptimize(written);
   }
   reportPeak(state);
@@ -195,7 +208,11 @@ void SortDistinct(benchmark::State& state) {
       return action.counts().kept;
     }
   };
-  runStreamed(state, [](Sink sink) { return Distinct{StreamSortDistinct(rule("[", "]"), sink)}; });
+  static Sorts sorts;
+  static const Rule byComponent = rule("[", "]");
+  runStreamed(state, [](Sink sink) {
+    return Distinct{StreamSortDistinct(byComponent, sink, sorts.context)};
+  });
 }
 
 // A pattern of four rules as a whole run has them: keep the ERROR lines,
@@ -213,7 +230,8 @@ void FourRuleChain(benchmark::State& state) {
   for (auto _ : state) {
     std::size_t written = 0;
     const TextSink out = [&](std::string_view piece) { written += piece.size(); };
-    RuleChain chain(rules, notices, RunProgress::none());
+    Sorts sorts;
+    RuleChain chain(rules, notices, sorts.context);
     for (std::size_t at = 0; at < text.size(); at += kPiece)
       chain.append(text.substr(at, kPiece), out);
     chain.finish(out);

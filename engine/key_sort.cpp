@@ -1,12 +1,13 @@
-// The radix sort of keyed lines, on one thread or split between two.
+// The in-place radix sort of key records (American flag sort: each digit's
+// buckets are counted, then the records are swapped into them along
+// cycles), on one thread or, after the first split, on two.
 #include "engine/key_sort.h"
 
 #include <algorithm>
 #include <array>
 #include <bit>
 #include <cstring>
-#include <memory>
-#include <utility>
+#include <vector>
 
 #include "engine/two_threads.h"
 
@@ -29,141 +30,147 @@ unsigned lengthDigit(std::size_t keyLength, std::size_t offset) {
 
 namespace {
 
+constexpr std::size_t kSmall = 32;  // below this, insertion sort
+constexpr unsigned kDigits = 9;     // eight key bytes, then the length digit
+
+template <typename Offset>
 class RecordSorter {
  public:
-  RecordSorter(std::string_view text, std::span<const Line> lines) : text_(text), lines_(lines) {}
+  using Record = KeyRecord<Offset>;
+  explicit RecordSorter(const LineKeys& keys) : keys_(keys) {}
 
-  std::string_view key(std::size_t i) const {
-    return text_.substr(lines_[i].keyAt, lines_[i].keyLength);
-  }
-
-  // Orders two records by key (-1, 0, 1) as long as their first eight key
-  // bytes are loaded: equal bytes and a length digit below 9 end a key.
-  int compare(const SortRecord& x, const SortRecord& y) const {
-    if (x.bytes != y.bytes) return x.bytes < y.bytes ? -1 : 1;
-    if (x.digit != 9 || y.digit != 9) return x.digit < y.digit ? -1 : x.digit > y.digit ? 1 : 0;
-    const int c = key(x.line).substr(8).compare(key(y.line).substr(8));
-    return c < 0 ? -1 : c > 0 ? 1 : 0;
-  }
-
-  // sortRecords on two threads: a stable split around a pivot key (the
-  // median of a sample) into the keys below it, those equal to it and those
-  // above it; the first and the last part are sorted at once, the middle
-  // one is in order already. The parts follow one another, so the result
-  // is exactly that of sorting all n records stably.
-  void sortInTwo(SortRecord* r, SortRecord* spare, unsigned char* same, std::size_t n) const {
-    std::vector<SortRecord> sample;
-    const std::size_t samples = std::min<std::size_t>(n, 101);
-    for (std::size_t k = 0; k < samples; ++k) sample.push_back(r[k * n / samples]);
-    std::sort(sample.begin(), sample.end(),
-              [&](const SortRecord& x, const SortRecord& y) { return compare(x, y) < 0; });
-    const SortRecord pivot = sample[samples / 2];
-    // Each record's side (its comparison with the pivot), then the stable split into spare.
-    std::vector<signed char> side(n);
-    std::size_t below = 0, equal = 0;
-    for (std::size_t i = 0; i < n; ++i) {
-      side[i] = static_cast<signed char>(compare(r[i], pivot));
-      below += side[i] < 0;
-      equal += side[i] == 0;
+  // Sorts r[0, n) whose digits above `level` are alike, by key bytes from
+  // `offset` on.
+  void sort(Record* r, std::size_t n, unsigned level, std::size_t offset) const {
+    while (n >= kSmall) {
+      if (level == kDigits) return sortAlike(r, n, offset);
+      std::array<std::size_t, 256> count{};
+      for (std::size_t i = 0; i < n; ++i) ++count[digit(r[i], level)];
+      if (std::find(count.begin(), count.end(), n) == count.end()) {
+        distribute(r, n, level, count);
+        for (std::size_t b = 0, at = 0; b < 256; at += count[b++])
+          if (count[b] > 1) sort(r + at, count[b], level + 1, offset);
+        return;
+      }
+      ++level;  // one bucket holds them all
     }
-    std::size_t at[3] = {0, below, below + equal};
-    for (std::size_t i = 0; i < n; ++i) spare[at[side[i] + 1]++] = r[i];
-    const std::size_t above = below + equal;
-    runBeside([&] { sortRecords(spare, r, same, below, 0); },
-              [&] { sortRecords(spare + above, r + above, same + above, n - above, 0); });
-    for (std::size_t i = below; i < above; ++i) same[i] = i > below;
-    std::copy(spare, spare + n, r);
+    insertionSort(r, n, offset);
   }
 
-  // Sorts r[0, n) stably by key bytes from offset on and marks in same[]
-  // the entries equal to the one before; spare has room for n.
-  void sortRecords(SortRecord* r, SortRecord* spare, unsigned char* same, std::size_t n,
-                   std::size_t offset) const {
-    auto rest = [&](const SortRecord& x) {
-      return key(x.line).substr(std::min<std::size_t>(offset, lines_[x.line].keyLength));
+  // The first split of a large sort, and the buckets shared between this
+  // thread (which hears the progress hook) and a second one.
+  void sortInTwo(Record* r, std::size_t n, RunProgress* progress) const {
+    unsigned level = 0;
+    std::array<std::size_t, 256> count{};
+    for (; level < kDigits; ++level) {
+      count.fill(0);
+      for (std::size_t i = 0; i < n; ++i) ++count[digit(r[i], level)];
+      if (std::find(count.begin(), count.end(), n) == count.end()) break;
+    }
+    if (level == kDigits) return sortAlike(r, n, 0);
+    distribute(r, n, level, count);
+    // The buckets up to about half the records go to this thread.
+    std::size_t middle = 0, split = 0;
+    while (split < 256 && middle + count[split] <= n / 2) middle += count[split++];
+    const auto buckets = [&](std::size_t from, std::size_t to, std::size_t at, bool reports) {
+      for (std::size_t b = from; b < to; at += count[b++]) {
+        if (count[b] > 1) sort(r + at, count[b], level + 1, 0);
+        if (reports && progress) progress->checkpoint(RunPhase::Sorting, double(at) / double(n));
+      }
     };
-    if (n < 32) {
-      std::stable_sort(r, r + n,
-                       [&](const SortRecord& x, const SortRecord& y) { return rest(x) < rest(y); });
-      for (std::size_t i = 0; i < n; ++i) same[i] = i > 0 && rest(r[i]) == rest(r[i - 1]);
-      return;
-    }
-    radixPasses(r, spare, n, offset);
-    markEqualKeys(r, spare, same, n, offset);
+    runBeside([&] { buckets(0, split, 0, true); }, [&] { buckets(split, 256, middle, false); });
   }
 
  private:
-  // The nine stable counting passes over r[0, n): the length digit, then
-  // the eight bytes from the lowest. A pass whose digit is alike everywhere
-  // is skipped.
-  void radixPasses(SortRecord* r, SortRecord* spare, std::size_t n, std::size_t offset) const {
-    // Digit 0 is the length digit, digits 1..8 the bytes from the lowest.
-    std::array<std::array<std::size_t, 256>, 9> counts{};
+  static unsigned digit(const Record& x, unsigned level) {
+    return level < 8 ? static_cast<unsigned>(x.prefix >> (56 - 8 * level)) & 0xFF : x.digit();
+  }
+
+  // Moves every record into its bucket of `level`, along cycles.
+  static void distribute(Record* r, std::size_t n, unsigned level,
+                         const std::array<std::size_t, 256>& count) {
+    std::array<std::size_t, 256> next{}, end{};
+    for (std::size_t b = 0, at = 0; b < 256; ++b) {
+      next[b] = at;
+      at += count[b];
+      end[b] = at;
+    }
+    (void)n;
+    for (unsigned b = 0; b < 256; ++b) {
+      while (next[b] < end[b]) {
+        Record moving = r[next[b]];
+        for (unsigned c = digit(moving, level); c != b; c = digit(moving, level))
+          std::swap(moving, r[next[c]++]);
+        r[next[b]++] = moving;
+      }
+    }
+  }
+
+  // Records whose nine digits are all alike: their keys are equal when the
+  // length digit says they end within these eight bytes; otherwise the next
+  // eight bytes decide.
+  void sortAlike(Record* r, std::size_t n, std::size_t offset) const {
+    if (r[0].digit() != 9) return orderEqualKeys(r, n);
     for (std::size_t i = 0; i < n; ++i) {
-      if (offset > 0) {  // the walk has prepared the first eight bytes
-        r[i].bytes = eightBytes(key(r[i].line), offset);
-        r[i].digit = lengthDigit(lines_[r[i].line].keyLength, offset);
-      }
-      ++counts[0][r[i].digit];
-      for (unsigned d = 0; d < 8; ++d) ++counts[d + 1][(r[i].bytes >> (8 * d)) & 0xFF];
+      const std::string_view key = keys_.key(r[i].line());
+      r[i].prefix = eightBytes(key, offset + 8);
+      r[i].tail =
+          static_cast<Offset>((r[i].tail & ~Offset{15}) | lengthDigit(key.size(), offset + 8));
     }
-    SortRecord* from = r;
-    SortRecord* to = spare;
-    for (unsigned d = 0; d < 9; ++d) {
-      std::array<std::size_t, 256>& count = counts[d];
-      if (std::find(count.begin(), count.end(), n) != count.end()) continue;  // all alike
-      std::size_t sum = 0;
-      for (std::size_t& c : count) sum += std::exchange(c, sum);
-      for (std::size_t i = 0; i < n; ++i) {
-        const unsigned digit = d == 0 ? from[i].digit : (from[i].bytes >> (8 * (d - 1))) & 0xFF;
-        to[count[digit]++] = from[i];
-      }
-      std::swap(from, to);
-    }
-    if (from != r) std::copy(from, from + n, r);
+    sort(r, n, 0, offset + 8);
   }
 
-  // Equal bytes and a length digit below 9 make equal keys; longer keys
-  // that share these eight bytes go on with the next eight.
-  void markEqualKeys(SortRecord* r, SortRecord* spare, unsigned char* same, std::size_t n,
-                     std::size_t offset) const {
-    for (std::size_t i = 0; i < n;) {
-      std::size_t j = i + 1;
-      while (j < n && r[j].bytes == r[i].bytes) ++j;
-      for (std::size_t k = i; k < j; ++k) {
-        const unsigned digit = r[k].digit;
-        if (digit == 9) {
-          sortRecords(r + k, spare, same + k, j - k, offset + 8);
-          same[k] = false;
-          break;
-        }
-        same[k] = k > i && digit == r[k - 1].digit;
-      }
-      i = j;
+  // Lines of equal keys: those with the key first, the latest of them
+  // first, then the lines with no element, in input order.
+  static void orderEqualKeys(Record* r, std::size_t n) {
+    std::sort(r, r + n, [](const Record& x, const Record& y) { return tiesBefore(x, y); });
+  }
+  static bool tiesBefore(const Record& x, const Record& y) {
+    if (x.after() != y.after()) return !x.after();
+    return x.after() ? x.line() < y.line() : x.line() > y.line();
+  }
+
+  // Key bytes from `offset` on decide, then the tie order.
+  bool before(const Record& x, const Record& y, std::size_t offset) const {
+    if (x.prefix != y.prefix) return x.prefix < y.prefix;
+    if (x.digit() != y.digit()) return x.digit() < y.digit();
+    if (x.digit() == 9) {
+      const int c =
+          keys_.key(x.line()).substr(offset + 8).compare(keys_.key(y.line()).substr(offset + 8));
+      if (c != 0) return c < 0;
+    }
+    return tiesBefore(x, y);
+  }
+
+  void insertionSort(Record* r, std::size_t n, std::size_t offset) const {
+    for (std::size_t i = 1; i < n; ++i) {
+      const Record x = r[i];
+      std::size_t j = i;
+      for (; j > 0 && before(x, r[j - 1], offset); --j) r[j] = r[j - 1];
+      r[j] = x;
     }
   }
 
-  std::string_view text_;
-  std::span<const Line> lines_;
+  const LineKeys& keys_;
 };
 
 }  // namespace
 
-KeyOrder sortKeys(std::vector<SortRecord> records, std::string_view text,
-                  std::span<const Line> lines, std::size_t twoThreadsFrom) {
-  const RecordSorter sorter(text, lines);
-  KeyOrder sorted;
-  sorted.same.resize(records.size());
-  {
-    const std::unique_ptr<SortRecord[]> spare(new SortRecord[records.size()]);
-    if (records.size() >= std::max<std::size_t>(twoThreadsFrom, 2))
-      sorter.sortInTwo(records.data(), spare.get(), sorted.same.data(), records.size());
-    else
-      sorter.sortRecords(records.data(), spare.get(), sorted.same.data(), records.size(), 0);
+template <typename Offset>
+void sortKeys(std::span<KeyRecord<Offset>> records, const LineKeys& keys,
+              std::size_t twoThreadsFrom, RunProgress* progress) {
+  const RecordSorter<Offset> sorter(keys);
+  if (records.size() >= std::max<std::size_t>(twoThreadsFrom, kSmall)) {
+    sorter.sortInTwo(records.data(), records.size(), progress);
+  } else {
+    sorter.sort(records.data(), records.size(), 0, 0);
   }
-  sorted.order.resize(records.size());
-  for (std::size_t n = 0; n < records.size(); ++n) sorted.order[n] = records[n].line;
-  return sorted;
+  if (progress) progress->checkpoint(RunPhase::Sorting, 1);
 }
+
+template void sortKeys(std::span<KeyRecord<std::uint32_t>>, const LineKeys&, std::size_t,
+                       RunProgress*);
+template void sortKeys(std::span<KeyRecord<std::uint64_t>>, const LineKeys&, std::size_t,
+                       RunProgress*);
 
 }  // namespace strovel

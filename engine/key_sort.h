@@ -1,32 +1,42 @@
-// SortByElement's sort of the keyed lines: a stable radix sort on eight key
-// bytes at a time, loaded as one big-endian number (so numbers order as the
-// bytes do), with the key length as the last digit. Keys of at most eight
-// bytes are then in their final order, and only groups of longer keys that
-// share their eight bytes go on to the next eight. Being stable, the sort
-// keeps the order the records come in among equal keys without comparing
-// them. From `twoThreadsFrom` records on, the work is split around a pivot
-// key between two threads.
+// The sort of SortByElement's keyed lines in memory: records of twelve
+// bytes (sixteen beyond 4 GB), each the first eight bytes of a line's key
+// as one big-endian number and a tail holding the line, whether it is a
+// line with no element placed behind the key (After), and a length digit:
+// how many key bytes lie past those eight, 9 standing for more. The nine
+// digits so made (eight bytes and the length) order keys exactly as their
+// bytes do. An in-place radix sort (most significant digit first) orders
+// them with no second array; keys that share all nine digits and go on
+// past eight bytes load their next eight bytes and go on, and keys found
+// equal are ordered by line: a line with the key first, the latest of
+// those first, then the lines with no element, in input order. Large sorts
+// share the work between two threads after the first split.
 //
-//   std::vector<SortRecord> records = ...;   // the keyed lines, newest first
-//   KeyOrder sorted = sortKeys(std::move(records), text, lines, kSortTwoThreadsFrom);
-//   // sorted.order: the lines by key; sorted.same[p]: p has the key of p - 1
+//   std::vector<KeyRecord<std::uint32_t>> records = ...;  // made by the line walk
+//   sortKeys(std::span(records), keys, kSortTwoThreadsFrom, progress);
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <span>
 #include <string_view>
-#include <vector>
 
-#include "engine/line_keys.h"
+#include "engine/run_progress.h"
 
 namespace strovel {
 
-// A keyed line in the radix sort: eight of its key bytes and its line.
-struct SortRecord {
-  std::uint64_t bytes;
-  std::size_t line : 56;
-  std::size_t digit : 8;  // the length digit at the current offset
+template <typename Offset>
+struct __attribute__((packed)) KeyRecord {
+  // Bits of the tail: the line above kLineShift, the After flag, the digit.
+  static constexpr unsigned kLineShift = 5;
+  static constexpr Offset kAfter = 16;
+  static constexpr std::uint64_t kMaxLines = (std::uint64_t{1} << (8 * sizeof(Offset) - 5)) - 1;
+
+  std::uint64_t prefix;
+  Offset tail;
+
+  std::uint64_t line() const { return tail >> kLineShift; }
+  bool after() const { return (tail & kAfter) != 0; }
+  unsigned digit() const { return static_cast<unsigned>(tail & 15); }
 };
 
 // Key bytes [offset, offset + 8) as a big-endian number, zeros past the end.
@@ -35,18 +45,20 @@ std::uint64_t eightBytes(std::string_view key, std::size_t offset);
 // The length digit: how many key bytes lie past offset, 9 standing for more than eight.
 unsigned lengthDigit(std::size_t keyLength, std::size_t offset);
 
+// The key of every line, for the bytes past the first eight.
+class LineKeys {
+ public:
+  virtual ~LineKeys() = default;
+  virtual std::string_view key(std::uint64_t line) const = 0;
+};
+
 // The lines from which a sort shares its work between two threads.
 inline constexpr std::size_t kSortTwoThreadsFrom = 1 << 15;
 
-// Keyed lines with non-empty keys, by key, equal keys in the order their
-// records came in. same[p] tells whether entry p has the key of entry p - 1.
-struct KeyOrder {
-  std::vector<std::size_t> order;
-  std::vector<unsigned char> same;
-};
-
-// Sorts the records (each a keyed line of `lines`, whose keys lie in `text`).
-KeyOrder sortKeys(std::vector<SortRecord> records, std::string_view text,
-                  std::span<const Line> lines, std::size_t twoThreadsFrom);
+// Sorts the records; the progress hook (may be null) hears the Sorting
+// phase and may stop it.
+template <typename Offset>
+void sortKeys(std::span<KeyRecord<Offset>> records, const LineKeys& keys,
+              std::size_t twoThreadsFrom, RunProgress* progress);
 
 }  // namespace strovel

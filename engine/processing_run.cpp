@@ -11,6 +11,8 @@
 #include "engine/output_name.h"
 #include "engine/result_file.h"
 #include "engine/rule_chain.h"
+#include "engine/sorted_runs.h"
+#include "platform/memory.h"
 
 namespace strovel {
 namespace {
@@ -54,6 +56,14 @@ bool readThrough(TextSource& input, const RunOptions& options, RuleChain& chain,
   return !input.failed();
 }
 
+// The runs a sort merges at once: what the process may have open, less
+// room for the files it has open besides.
+std::size_t mergeFanIn(const RunOptions& options) {
+  if (options.mergeFanIn > 0) return options.mergeFanIn;
+  const std::uint64_t open = openFileLimit();
+  return static_cast<std::size_t>(std::clamp<std::uint64_t>(open > 64 ? open - 64 : 2, 2, 1000));
+}
+
 RunStatus failed(const RunEnvironment& environment, Notice notice) {
   environment.notices.notify(notice);
   return RunStatus::NotWritten;
@@ -68,8 +78,14 @@ RunStatus processFile(const RuleList& rules, const std::string& inputPath, int r
   if (!input) return failed(environment, {TextId::DoesNotOpen, inputPath});
   summary.clear();
   const std::string resultName = formatOutputName(options.outputNameTemplate, runNumber);
-  RuleChain chain(rules, environment.notices, environment.progress, options.ruleWindow,
-                  options.sortThreadsFrom);
+  SortBudget budget(options.sortMemory ? options.sortMemory : defaultSortBudget(memoryLimits()));
+  const SortContext sorts{budget,
+                          environment.files,
+                          mergeFanIn(options),
+                          options.sortThreadsFrom,
+                          options.ruleWindow,
+                          environment.progress};
+  RuleChain chain(rules, environment.notices, sorts, options.ruleWindow);
   RunStatistics statistics(chain, environment.language);
   ResultFile result(environment.files, resultName, options.statistics ? &statistics : nullptr,
                     options.flow);
@@ -81,6 +97,8 @@ RunStatus processFile(const RuleList& rules, const std::string& inputPath, int r
     if (!result.commit()) return failed(environment, {TextId::NotCreated, resultName});
   } catch (const RunStopped&) {
     return RunStatus::Stopped;
+  } catch (const SpillFailed&) {
+    return failed(environment, {TextId::NotCreated, resultName});
   }
   environment.progress.resultWritten();
   if (options.openResult && environment.open) environment.open(resultName);

@@ -37,6 +37,12 @@ struct RunOptions {
   // The lines from which a sort shares its work between two threads (tests
   // make it small so that both threads sort small texts).
   std::size_t sortThreadsFrom = kSortTwoThreadsFrom;
+  // The memory the sorts may hold together, 0 for the default share of the
+  // machine's (see sort_budget.h); beyond it they put runs aside on disk.
+  std::uint64_t sortMemory = 0;
+  // How many runs a sort merges at once, 0 for what the process may have
+  // open.
+  std::size_t mergeFanIn = 0;
   // When the reading and the writing move to threads of their own, and the
   // pieces they pass (tests make them small so that threads run on small
   // inputs).

@@ -84,69 +84,64 @@ class StreamingStage : public RuleChain::Stage {
   bool finished_ = false;
 };
 
-// SortByElement holds the text it receives; at the end it counts and then
-// passes the lines on in their new order.
+// SortByElement holds the text it receives (or puts it aside in sorted
+// runs); at the end it counts and then passes the lines on in their new
+// order, and gives its memory back.
 class SortStage : public RuleChain::Stage {
  public:
-  SortStage(StageContext context, TextSink sink, std::size_t twoThreadsFrom)
-      : context_(context), sink_(std::move(sink)), twoThreadsFrom_(twoThreadsFrom) {}
-  // The room is only a hint: without it the text grows as it comes.
-  void expect(std::uint64_t bytes) override {
-    try {
-      if (bytes < text_.max_size()) text_.reserve(static_cast<std::size_t>(bytes));
-    } catch (const std::bad_alloc&) {
-    }
+  SortStage(StageContext context, TextSink sink, const SortContext& sorts)
+      : context_(context), sink_(std::move(sink)), sort_(std::in_place, context.rule, sorts) {}
+  void expect(std::uint64_t bytes) override { sort_->expect(bytes); }
+  void append(std::string_view text) override {
+    bytes_ += text.size();
+    sort_->append(text);
   }
-  void append(std::string_view text) override { text_.append(text); }
   void finish(RunSummary& summary) override {
-    {
-      const SortedLines sorted =
-          sortLinesByElement(text_, context_.rule, twoThreadsFrom_, &context_.progress);
-      RuleSummary entry = context_.entry();
-      entry.sort = sorted.counts();
-      context_.done(summary, std::move(entry));
-      bytes_ = text_.size();
-      sorted.write(sink_, &context_.progress);
-    }
-    std::string().swap(text_);
+    RuleSummary entry = context_.entry();
+    entry.sort = sort_->finish();
+    context_.done(summary, std::move(entry));
+    finished_ = true;
+    sort_->write(sink_);
+    sort_.reset();
   }
-  // Once sorted, it passes on as much as it holds.
+  // Once sorted, it passes on as much as it received.
   void project(double& total, std::uint64_t, RunSummary&) const override {
-    if (bytes_) total = static_cast<double>(*bytes_);
+    if (finished_) total = static_cast<double>(bytes_);
   }
 
  private:
   StageContext context_;
   TextSink sink_;
-  std::size_t twoThreadsFrom_;
-  std::string text_;
-  std::optional<std::uint64_t> bytes_;  // the text sorted, once it is
+  std::optional<ElementSort> sort_;
+  std::uint64_t bytes_ = 0;
+  bool finished_ = false;
 };
 
 // SortDistinct keeps only the lines that stay; at the end it counts and
 // reports every kept element, and then passes the lines on in order.
 class DistinctStage : public RuleChain::Stage {
  public:
-  DistinctStage(StageContext context, TextSink sink, std::size_t window)
-      : context_(context), action_(context.rule, std::move(sink), window) {}
-  void append(std::string_view text) override { action_.append(text); }
+  DistinctStage(StageContext context, TextSink sink, std::size_t window, const SortContext& sorts)
+      : context_(context), action_(std::in_place, context.rule, std::move(sink), sorts, window) {}
+  void append(std::string_view text) override { action_->append(text); }
   void finish(RunSummary& summary) override {
-    action_.finish();
+    action_->finish();
     RuleSummary entry = context_.entry();
-    entry.distinct = action_.counts();
-    entry.report = action_.report();
+    entry.distinct = action_->counts();
+    entry.report = action_->report();
     context_.done(summary, std::move(entry));
-    finished_ = true;
-    action_.write(&context_.progress);
+    keptBytes_ = action_->keptBytes();
+    action_->write(&context_.progress);
+    action_.reset();
   }
   void project(double& total, std::uint64_t, RunSummary&) const override {
-    if (finished_) total = static_cast<double>(action_.keptBytes());
+    if (keptBytes_) total = static_cast<double>(*keptBytes_);
   }
 
  private:
   StageContext context_;
-  StreamSortDistinct action_;
-  bool finished_ = false;
+  std::optional<StreamSortDistinct> action_;
+  std::optional<std::uint64_t> keptBytes_;  // once finished
 };
 
 // A rule whose action type is unknown passes the text on unchanged.
@@ -162,7 +157,7 @@ class PassStage : public RuleChain::Stage {
 };
 
 std::unique_ptr<RuleChain::Stage> makeStage(const StageContext& c, TextSink sink,
-                                            std::size_t window, std::size_t sortThreadsFrom) {
+                                            std::size_t window, const SortContext& sorts) {
   const auto streaming = [&](std::unique_ptr<StreamingAction> action) {
     return std::make_unique<StreamingStage>(c, std::move(action));
   };
@@ -178,9 +173,9 @@ std::unique_ptr<RuleChain::Stage> makeStage(const StageContext& c, TextSink sink
     case ReplaceBetweenInFile:
       return streaming(std::make_unique<StreamReplaceInFile>(c.rule, std::move(sink), window));
     case SortByElement:
-      return std::make_unique<SortStage>(c, std::move(sink), sortThreadsFrom);
+      return std::make_unique<SortStage>(c, std::move(sink), sorts);
     case SortDistinct:
-      return std::make_unique<DistinctStage>(c, std::move(sink), window);
+      return std::make_unique<DistinctStage>(c, std::move(sink), window, sorts);
     default:
       return std::make_unique<PassStage>(c, std::move(sink));
   }
@@ -188,8 +183,8 @@ std::unique_ptr<RuleChain::Stage> makeStage(const StageContext& c, TextSink sink
 
 }  // namespace
 
-RuleChain::RuleChain(const RuleList& rules, NoticeSink& notices, RunProgress& progress,
-                     std::size_t window, std::size_t sortThreadsFrom) {
+RuleChain::RuleChain(const RuleList& rules, NoticeSink& notices, const SortContext& sorts,
+                     std::size_t window) {
   const std::size_t groups = (rules.size() + kGroup - 1) / kGroup;
   boxes_.resize(groups > 0 ? groups - 1 : 0);
   // Built from the last rule back, so that each stage's sink is the stage
@@ -217,7 +212,7 @@ RuleChain::RuleChain(const RuleList& rules, NoticeSink& notices, RunProgress& pr
     }
     const Rule& rule = rules.at(i);
     stages_[i] =
-        makeStage({rule, notices, progress, &pending_}, std::move(sink), window, sortThreadsFrom);
+        makeStage({rule, notices, sorts.progress, &pending_}, std::move(sink), window, sorts);
     if (rule.ActionType >= Replace && rule.ActionType <= ReplaceBetweenInFile) ++pending_;
   }
 }

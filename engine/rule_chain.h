@@ -15,7 +15,7 @@
 //
 //   std::string result;
 //   const TextSink out = [&](std::string_view piece) { result += piece; };
-//   RuleChain chain(rules, notices, RunProgress::none());
+//   RuleChain chain(rules, notices, sorts);
 //   chain.append("first piece", out);
 //   chain.append("second piece", out);
 //   chain.finish(out);  // result, and chain.summary(): one entry per rule
@@ -29,9 +29,9 @@
 #include <vector>
 
 #include "catalogue/notice.h"
-#include "engine/key_sort.h"
 #include "engine/run_progress.h"
 #include "engine/run_summary.h"
+#include "engine/sort_context.h"
 #include "engine/text_sink.h"
 #include "patterns/rule_list.h"
 
@@ -40,10 +40,11 @@ namespace strovel {
 class RuleChain {
  public:
   // `window`: how much text a streaming stage gathers before it decides;
-  // `sortThreadsFrom`: the lines from which a sort uses two threads. The
-  // rules, the notices and the progress hook must outlive the chain.
-  RuleChain(const RuleList& rules, NoticeSink& notices, RunProgress& progress,
-            std::size_t window = 1 << 20, std::size_t sortThreadsFrom = kSortTwoThreadsFrom);
+  // `sorts`: what the sorts share (their budget, where their runs go, the
+  // progress hook). The rules, the notices and the sorts' context must
+  // outlive the chain.
+  RuleChain(const RuleList& rules, NoticeSink& notices, const SortContext& sorts,
+            std::size_t window = 1 << 20);
   RuleChain(const RuleChain&) = delete;
   RuleChain& operator=(const RuleChain&) = delete;
   ~RuleChain();

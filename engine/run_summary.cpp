@@ -11,7 +11,6 @@ namespace strovel {
 namespace {
 
 constexpr std::size_t kShownPatternBytes = 60;
-constexpr std::size_t kShownKeyBytes = 990;
 
 // A rule text as a summary line shows it: at most 60 bytes, then "...".
 std::string shown(const std::string& text, bool utf8) {
@@ -49,15 +48,13 @@ void forEachSummaryLine(const RunSummary& summary, const LanguageSelector& langu
                         const LineVisitor& visit) {
   const bool utf8 = ansiIsUtf8();
   const std::string element = localizedString(language, TextId::ElementReportLine);
-  std::string key;
   for (const RuleSummary& rule : summary) {
     visit(ruleLine(rule, language, utf8));
-    for (const ElementCount& entry : rule.report) {
-      key = entry.key;
-      std::erase(key, '\n');
-      key.resize(cutPrefixLength(key, kShownKeyBytes, utf8));
-      visit(formatText(element, {key, entry.count}));
-    }
+    // The report's keys are shown already: no line breaks, at most 990 bytes.
+    if (rule.report)
+      rule.report->forEach([&](std::string_view key, std::uint64_t count) {
+        visit(formatText(element, {key, count}));
+      });
   }
 }
 

@@ -13,11 +13,13 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "catalogue/catalogue.h"
+#include "engine/element_report.h"
 #include "platform/file_system.h"
 
 namespace strovel {
@@ -36,13 +38,6 @@ struct DistinctCounts {
   bool operator==(const DistinctCounts&) const = default;
 };
 
-// One entry of SortDistinct's element report.
-struct ElementCount {
-  std::string key;
-  std::uint64_t count = 0;
-  bool operator==(const ElementCount&) const = default;
-};
-
 // What one rule did. The rule's action and texts are copied, so that the
 // summary outlives the rules it came from.
 struct RuleSummary {
@@ -52,9 +47,10 @@ struct RuleSummary {
   // Replace and the two Replace between actions: replacements;
   // KeepLinesWith: lines kept; DeleteLinesWith: lines deleted.
   std::uint64_t count = 0;
-  SortCounts sort;                   // SortByElement
-  DistinctCounts distinct;           // SortDistinct
-  std::vector<ElementCount> report;  // SortDistinct: every kept element, in report order
+  SortCounts sort;          // SortByElement
+  DistinctCounts distinct;  // SortDistinct
+  // SortDistinct: every kept element, in report order (null for others).
+  std::shared_ptr<const ElementReport> report;
 };
 
 using RunSummary = std::vector<RuleSummary>;

@@ -12,48 +12,60 @@
 //  - a line without an element lands after every keyed line whose key is at
 //    most the greatest key placed before it, and before all others;
 //  - a keyed line with an empty key goes to the very front.
+// So every line gets a place and, where keys decide, a key (sorted_runs.h).
 //
-//   const std::string text = "q\ny[b]\nz[a]\nw";
-//   SortedLines sorted = sortLinesByElement(text, rule /* "[", "]", 1, 1 */);
-//   sorted.write(sink);  // "q\nz[a]\ny[b]\nw" in pieces; sorted.counts() == {2, 2}
+// The lines are held in memory while they fit in the sort's budget; beyond
+// it, the held lines are sorted and put aside as a run on disk, and at the
+// end the runs and the lines still held are merged. The result is the same
+// either way, wherever a run ends.
+//
+//   ElementSort sort(rule, context);
+//   sort.append("q\ny[b]\nz[a]\nw");
+//   SortCounts counts = sort.finish();  // {2, 2}
+//   sort.write(sink);                   // "q\nz[a]\ny[b]\nw" in pieces
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <memory>
 #include <string_view>
 #include <vector>
 
-#include "engine/key_sort.h"
-#include "engine/run_progress.h"
+#include "engine/held_lines.h"
 #include "engine/run_summary.h"
+#include "engine/sort_context.h"
 #include "engine/text_sink.h"
 #include "patterns/rule.h"
 
 namespace strovel {
 
-// The new order of the lines of a text the result does not own: it is
-// written out straight from that text.
-class SortedLines {
+class ElementSort {
  public:
-  SortedLines(std::string_view text, std::vector<std::size_t> starts,
-              std::vector<std::size_t> order, SortCounts counts)
-      : text_(text), starts_(std::move(starts)), order_(std::move(order)), counts_(counts) {}
-  const SortCounts& counts() const { return counts_; }
-  // The sorted text, piece by piece.
-  void write(const TextSink& out, RunProgress* progress = nullptr) const;
+  // The rule and the context must outlive the sort.
+  ElementSort(const Rule& rule, const SortContext& context);
+  ~ElementSort();
+  // About how much text is to come (before the first text): a text of more
+  // than 4 GB is held in the 64-bit form from the start.
+  void expect(std::uint64_t bytes);
+  void append(std::string_view text);
+  // Takes the last lines and orders them; the counts.
+  SortCounts finish();
+  // The lines in their new order, piece by piece (after finish()).
+  void write(const TextSink& out);
 
  private:
-  std::string_view text_;
-  std::vector<std::size_t> starts_;  // line i is text_[starts_[i], starts_[i + 1])
-  std::vector<std::size_t> order_;
-  SortCounts counts_;
-};
+  void walk(bool final);
+  void spill();
+  void startRun(std::string_view greatest, bool hasGreatest, std::uint64_t firstIndex, bool wide);
 
-// The order, over a text that must outlive the result. From
-// `twoThreadsFrom` lines on, the walk over the lines and the sort of the
-// keys each share the work between two threads. The walk's position goes
-// to `progress`, when there is one.
-SortedLines sortLinesByElement(std::string_view text, const Rule& rule,
-                               std::size_t twoThreadsFrom = kSortTwoThreadsFrom,
-                               RunProgress* progress = nullptr);
+  const Rule& rule_;
+  const SortContext& context_;
+  BudgetShare share_;
+  std::uint64_t expected_ = 0;
+  std::unique_ptr<HeldLines> held_;
+  std::vector<std::shared_ptr<Spool>> runs_;  // the runs put aside, in input order
+  SortCounts counts_;                         // of the runs put aside
+  std::uint64_t linesPutAside_ = 0;
+};
 
 }  // namespace strovel

@@ -7,9 +7,11 @@
 //
 // Only the distinct keys need an order, so they are gathered in a hash
 // table as the lines come, each with a copy of the line that stays, and
-// only they are sorted at the end.
+// only they are sorted at the end. When what is gathered passes the sort's
+// budget, it is sorted and put aside as a run; at the end the runs are
+// merged, the equal keys of different runs becoming one entry.
 //
-//   StreamSortDistinct distinct(rule /* "[", "]" */, sink);
+//   StreamSortDistinct distinct(rule /* "[", "]" */, sink, sorts);
 //   distinct.append("x[b]\ny[a]\nz[b]");
 //   distinct.finish();
 //   distinct.counts();  // {2 kept, 1 removed}; distinct.report(): b] 2, a] 1
@@ -19,34 +21,17 @@
 #include <cstdint>
 #include <memory>
 #include <string_view>
-#include <vector>
 
+#include "engine/element_report.h"
 #include "engine/line_keys.h"
 #include "engine/run_summary.h"
+#include "engine/sort_context.h"
 #include "engine/streaming_action.h"
 #include "patterns/rule.h"
 
 namespace strovel {
 
-// The lines SortDistinct keeps, gathered line by line and put in order at
-// the end.
-class DistinctLines {
- public:
-  DistinctLines();
-  ~DistinctLines();
-  // The next line: its segment, its kind, and its key when it has one.
-  void add(std::string_view segment, LineKind kind, std::string_view key);
-  // Puts the kept lines in order; the counts and the report.
-  DistinctCounts finish(std::vector<ElementCount>& report);
-  // The kept lines in order (after finish()), piece by piece.
-  void write(const TextSink& out, RunProgress* progress) const;
-  // About the size of what write() gives.
-  std::uint64_t keptBytes() const;
-
- private:
-  struct State;
-  std::unique_ptr<State> state_;
-};
+class DistinctLines;
 
 // SortDistinct on a text that arrives in pieces: a line is decided once the
 // text reaches the next line break but one with room for the markers. After
@@ -54,19 +39,23 @@ class DistinctLines {
 // lines on in order.
 class StreamSortDistinct : public StreamingAction {
  public:
-  StreamSortDistinct(const Rule& rule, TextSink sink, std::size_t window = 1 << 20);
+  // The rule and the sorts' context must outlive the action.
+  StreamSortDistinct(const Rule& rule, TextSink sink, const SortContext& sorts,
+                     std::size_t window = 1 << 20);
+  ~StreamSortDistinct() override;
   const DistinctCounts& counts() const { return counts_; }
-  const std::vector<ElementCount>& report() const { return report_; }
-  void write(RunProgress* progress = nullptr) const { lines_.write(sink_, progress); }
-  std::uint64_t keptBytes() const { return lines_.keptBytes(); }
+  std::shared_ptr<const ElementReport> report() const { return report_; }
+  void write(RunProgress* progress = nullptr);
+  // About the size of what write() gives.
+  std::uint64_t keptBytes() const;
 
  private:
   void walk(bool final) override;
 
   Rule rule_;
-  DistinctLines lines_;
+  std::unique_ptr<DistinctLines> lines_;
   DistinctCounts counts_;
-  std::vector<ElementCount> report_;
+  std::shared_ptr<const ElementReport> report_;
 };
 
 }  // namespace strovel

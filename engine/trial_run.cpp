@@ -30,6 +30,7 @@ class TrialFileSystem : public FileSystem {
   std::unique_ptr<OutputFile> createFile(const std::string&) override {
     return std::make_unique<Output>(written);
   }
+  std::unique_ptr<Spool> createScratch() override { return files_.createScratch(); }
   bool canRead(const std::string& path) override { return files_.canRead(path); }
   std::string absolutePath(const std::string& path) override { return files_.absolutePath(path); }
 

@@ -118,6 +118,15 @@ class DiskSpool : public Spool {
     return ok_;
   }
   bool copyTo(OutputFile& out) override { return ok_ && copyBytes(fd_, 0, size_, out); }
+  std::int64_t read(std::uint64_t offset, char* buffer, std::size_t n) override {
+    if (!ok_) return -1;
+    for (;;) {
+      const ssize_t got = ::pread(fd_, buffer, n, static_cast<off_t>(offset));
+      if (got < 0 && errno == EINTR) continue;
+      return got;
+    }
+  }
+  std::uint64_t size() const override { return static_cast<std::uint64_t>(size_); }
 
  private:
   int fd_;

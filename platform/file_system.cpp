@@ -12,8 +12,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 
 #include "platform/disk_output.h"
@@ -56,6 +58,13 @@ class MemorySpool : public Spool {
     return true;
   }
   bool copyTo(OutputFile& out) override { return out.write(bytes_); }
+  std::int64_t read(std::uint64_t offset, char* buffer, std::size_t n) override {
+    if (offset >= bytes_.size()) return 0;
+    n = std::min<std::size_t>(n, bytes_.size() - offset);
+    std::memcpy(buffer, bytes_.data() + offset, n);
+    return static_cast<std::int64_t>(n);
+  }
+  std::uint64_t size() const override { return bytes_.size(); }
 
  private:
   std::string bytes_;
@@ -102,6 +111,12 @@ class ChunkedTextSource : public TextSource {
   bool ended_ = false;
   bool failed_ = false;
 };
+
+// $TMPDIR, or /tmp when it is not set.
+std::string temporaryFolder() {
+  const char* tmp = std::getenv("TMPDIR");
+  return tmp && *tmp ? tmp : "/tmp";
+}
 
 class DiskFileSystem : public FileSystem {
  public:
@@ -160,12 +175,15 @@ class DiskFileSystem : public FileSystem {
     } else if (!path.empty()) {
       folder = folderOf(followDanglingLinks(path));
     }
-    const char* tmp = std::getenv("TMPDIR");
-    for (const std::string& at : {folder, std::string(tmp && *tmp ? tmp : "/tmp")}) {
+    for (const std::string& at : {folder, temporaryFolder()}) {
       if (at.empty()) continue;
       if (std::unique_ptr<Spool> spool = openDiskSpool(at, calls_)) return spool;
     }
     return std::make_unique<MemorySpool>();
+  }
+
+  std::unique_ptr<Spool> createScratch() override {
+    return openDiskSpool(temporaryFolder(), calls_);
   }
 
   bool canRead(const std::string& path) override {
@@ -240,6 +258,8 @@ class WholeTextSource : public TextSource {
 std::unique_ptr<Spool> FileSystem::createSpool(const std::string&) {
   return std::make_unique<MemorySpool>();
 }
+
+std::unique_ptr<Spool> FileSystem::createScratch() { return std::make_unique<MemorySpool>(); }
 
 std::unique_ptr<TextSource> FileSystem::openText(const std::string& path) {
   std::optional<std::string> text = readText(path);

@@ -56,14 +56,20 @@ class OutputFile : public ByteSink {
   virtual bool copyBodyTo(OutputFile& /*out*/) { return false; }
 };
 
-// Bytes put aside to be written out later, in order. They take no memory
-// on disk: they wait in an unnamed temporary file that disappears with the
-// Spool, whatever ends the process.
+// Bytes put aside to be written out or read back later, in order. They
+// take no memory on disk: they wait in an unnamed temporary file that
+// disappears with the Spool, whatever ends the process. A failed write
+// sticks: every later write and copy fails too.
 class Spool : public ByteSink {
  public:
   // Appends everything written so far to `out`; false when a read or a
   // write failed.
   virtual bool copyTo(OutputFile& out) = 0;
+  // Reads up to `n` bytes from `offset` into `buffer`: how many were read
+  // (0 at the end), or -1 when the read failed.
+  virtual std::int64_t read(std::uint64_t offset, char* buffer, std::size_t n) = 0;
+  // The bytes written so far.
+  virtual std::uint64_t size() const = 0;
 };
 
 // A file read as text piece by piece (see text_mode.h for the conversion).
@@ -99,6 +105,10 @@ class FileSystem {
   // folder allows (so the copy stays on one file system). Never nullptr;
   // this default holds the bytes in memory.
   virtual std::unique_ptr<Spool> createSpool(const std::string& path);
+  // A spool in the temporary folder ($TMPDIR, or /tmp), where a sort puts
+  // what does not fit in memory; nullptr when none can be made there. This
+  // default holds the bytes in memory.
+  virtual std::unique_ptr<Spool> createScratch();
   // True when the file exists and can be opened for reading.
   virtual bool canRead(const std::string& path) = 0;
   // The path made absolute against the current folder and normalised

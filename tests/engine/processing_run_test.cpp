@@ -157,9 +157,15 @@ TEST_F(ProcessingRun, RunsMatchLiteralActions) {
     if (random.pick(0, 1))
       options.flow = {random.pick(0, 1) ? 0 : random.pick(0, 300), random.pick(1, 64),
                       random.pick(1, 3), random.pick(0, 300)};
+    // Mostly a budget so small that the sorts put many runs aside and merge
+    // them a few at a time.
+    if (random.pick(0, 3))
+      std::tie(options.sortMemory, options.mergeFanIn) =
+          std::tuple(random.pick(1, 3000), random.pick(2, 5));
     disk.reservable = random.pick(0, 3) > 0;
     // 0 no input, 1 a failed read, 2 no result, 3 a failed write, 4 and 5
-    // out of memory in a read or a write, from 6 on none.
+    // out of memory in a read or a write, 6 no scratch spool, 7 a failed
+    // write to one, from 8 on none.
     std::size_t failure = random.pick(0, 49);
     if (failure == 1 && input.find('\x1A') != std::string::npos) failure = 9;  // ends the reading
     const int write = static_cast<int>(random.pick(0, 1));
@@ -170,6 +176,8 @@ TEST_F(ProcessingRun, RunsMatchLiteralActions) {
     disk.uncreatable = {failure == 2 ? "res_1.txt" : ""};
     std::tie(disk.writes, disk.failAtWrite, disk.throwAtWrite) =
         std::tuple(0, failure == 3 ? write : -1, failure == 5 ? write : -1);
+    std::tie(disk.scratchRefused, disk.scratchWrites, disk.scratchFailAt, disk.scratchFaulted) =
+        std::tuple(failure == 6, 0, failure == 7 ? int(random.pick(0, 3)) : -1, false);
     statistics = {"from the run before"};
     const auto trace = [&] { return testing::PrintToString(std::tuple(input, rules, i)); };
     Result got, expected = literalRun(input, rules);
@@ -179,9 +187,17 @@ TEST_F(ProcessingRun, RunsMatchLiteralActions) {
       ASSERT_TRUE((failure == 4 || failure == 5) && disk.files.at("res_1.txt") == "old") << trace();
       continue;
     }
+    // A sort that could not put a run aside: the result is not created.
+    if (disk.scratchFaulted) {
+      const Notice notCreated{TextId::NotCreated, "res_1.txt"};
+      ASSERT_TRUE(std::get<1>(got) == "old" && !std::get<0>(got) && std::get<2>(got).empty() &&
+                  std::get<3>(got).back() == notCreated)
+          << trace();
+      continue;
+    }
     // A fault that never came (the text ended before that read, the result
-    // took fewer writes) leaves a clean run.
-    if (failure >= 3 && (failure == 4 || disk.writes <= write)) failure = 9;
+    // took fewer writes, no sort put a run aside) leaves a clean run.
+    if (failure >= 3 && (failure == 4 || failure >= 6 || disk.writes <= write)) failure = 9;
     auto& [written, bytes, lines, notices, opens] = expected;
     if (failure == 2 || failure == 3) notices.push_back({TextId::NotCreated, "res_1.txt"});
     if (failure < 4) std::tie(written, bytes, opens) = std::tuple(false, "old", Lines{});
@@ -193,8 +209,10 @@ TEST_F(ProcessingRun, RunsMatchLiteralActions) {
     for (int value : progressValues) ASSERT_TRUE(value >= 0 && value <= 100) << value;
     ASSERT_TRUE(failure == 0 ? last == -1 : failure < 4 || last == 100);
   }
-  // The statistics block's size was guessed right, and wrong, many times.
+  // The statistics block's size was guessed right, and wrong, many times,
+  // and the sorts put many runs aside.
   EXPECT_GT(std::min(disk.headsWritten, disk.bodiesCopied), 10);
+  EXPECT_GT(disk.scratchSpools, 20000);
 }
 
 // Rule texts are cut at 60 bytes, report keys lose their LFs and are cut at

@@ -7,9 +7,11 @@
 // std::bad_alloc and the failAtWrite-th fails (a commit then still goes
 // through); its outputs leave room for a head unless not reservable, and
 // count the heads written there and the bodies copied behind a head of
-// another size. RecordingSink collects notices in order.
+// another size; its scratch spools can be refused or fail a write.
+// RecordingSink collects notices in order.
 #pragma once
 
+#include <algorithm>
 #include <map>
 #include <memory>
 #include <new>
@@ -52,6 +54,37 @@ struct MemoryFileSystem : FileSystem {
 
   bool reservable = true;  // outputs can leave room for a head
   int headsWritten = 0, bodiesCopied = 0;
+  // Scratch spools (a sort's runs): none to be had, or the scratchFailAt-th
+  // write to them (from 0) fails; scratchFaulted tells that one of these met
+  // a sort.
+  bool scratchRefused = false;
+  int scratchWrites = 0, scratchFailAt = -1;
+  bool scratchFaulted = false;
+  int scratchSpools = 0;  // made so far
+
+  struct Scratch : Spool {
+    explicit Scratch(MemoryFileSystem& disk) : disk(disk) {}
+    bool write(std::string_view piece) override {
+      if (disk.scratchWrites++ == disk.scratchFailAt) failed = disk.scratchFaulted = true;
+      return !failed && (bytes += piece, true);
+    }
+    bool copyTo(OutputFile& out) override { return !failed && out.write(bytes); }
+    std::int64_t read(std::uint64_t at, char* buffer, std::size_t n) override {
+      if (failed) return -1;
+      n = at >= bytes.size() ? 0 : std::min<std::size_t>(n, bytes.size() - at);
+      std::copy_n(bytes.data() + at, n, buffer);
+      return static_cast<std::int64_t>(n);
+    }
+    std::uint64_t size() const override { return bytes.size(); }
+    MemoryFileSystem& disk;
+    std::string bytes;
+    bool failed = false;
+  };
+  std::unique_ptr<Spool> createScratch() override {
+    if (scratchRefused) return (scratchFaulted = true, nullptr);
+    ++scratchSpools;
+    return std::make_unique<Scratch>(*this);
+  }
 
   struct Output : OutputFile {
     Output(MemoryFileSystem& disk, std::string path) : disk(disk), path(std::move(path)) {}

@@ -1,0 +1,236 @@
+// The tables of held lines, one form per offset width.
+#include "engine/held_lines.h"
+
+#include <algorithm>
+#include <limits>
+#include <vector>
+
+#include "engine/key_sort.h"
+#include "engine/line_keys.h"
+#include "engine/reordered_lines.h"
+#include "platform/mapped_buffer.h"
+
+namespace strovel {
+namespace {
+
+template <typename Offset>
+class LineRun final : public HeldLines, private LineKeys {
+ public:
+  using Record = KeyRecord<Offset>;
+
+  LineRun(const Rule& rule, std::string_view greatest, bool hasGreatest, std::uint64_t firstIndex,
+          std::size_t twoThreadsFrom, std::size_t window)
+      : rule_(rule),
+        first_(firstIndex),
+        twoThreadsFrom_(twoThreadsFrom),
+        window_(std::max<std::size_t>(window, 1)),
+        margin_(2 * rule.Pattern1.size() + rule.Pattern2.size() + 2) {
+    // An earlier run's greatest key stands before the first line.
+    if (hasGreatest) {
+      text_.append(greatest);
+      setGreatest(0, greatest.size());
+    }
+    walked_ = end_ = text_.size();
+    nextWalk_ = walked_ + window_;
+  }
+
+  std::uint64_t room() const override {
+    return std::numeric_limits<Offset>::max() -
+           std::min<std::uint64_t>(text_.size(), std::numeric_limits<Offset>::max());
+  }
+  void append(std::string_view text) override { text_.append(text); }
+  bool due() const override { return text_.size() >= nextWalk_; }
+
+  bool walk(bool final) override {
+    const std::string_view in = text_.view().substr(walked_);
+    MarkerFinders finders(in, rule_);
+    const std::size_t lastLf = in.rfind('\n');
+    std::size_t s = 0;
+    bool room = true;
+    for (;;) {
+      if (lines() >= Record::kMaxLines || text_.size() > std::numeric_limits<Offset>::max()) {
+        room = false;
+        break;
+      }
+      const std::size_t lf = findByte(in, '\n', s + 1);
+      if (!final && (lf == npos || lastLf == npos || lf + margin_ > lastLf)) break;
+      const std::size_t e = lf != npos ? lf : in.size();
+      if (e == s) break;
+      take(walked_ + s, walked_ + e, lineKey(finders, rule_, in, s, e), walked_);
+      if (lf == npos) {
+        s = in.size();
+        break;
+      }
+      s = lf;
+    }
+    walked_ += s;
+    // The next walk waits for the window, and then until the undecided rest
+    // has doubled, so that one very long line costs linear time.
+    nextWalk_ = text_.size() + std::max(window_, text_.size() - walked_);
+    return room;
+  }
+
+  std::string_view rest() const override { return text_.view().substr(walked_); }
+  std::string_view greatest() const override {
+    return hasGreatest_ ? text_.view().substr(greatestAt_, greatestLength_) : std::string_view();
+  }
+  std::uint64_t nextIndex() const override { return first_ + lines(); }
+  std::uint64_t lines() const override { return starts_.size(); }
+  std::uint64_t heldBytes() const override {
+    return text_.size() + starts_.bytes() + keyAt_.bytes() + keyLength_.bytes() + records_.bytes() +
+           front_.bytes() + start_.bytes();
+  }
+  SortCounts counts() const override { return counts_; }
+
+  void sort(RunProgress* progress) override {
+    sortKeys<Offset>(std::span<Record>(records_.data(), records_.size()), *this, twoThreadsFrom_,
+                     progress);
+  }
+
+  void forEach(const std::function<void(const LineRecord&)>& visit) const override {
+    LineRecord record;
+    for (std::size_t n = 0; n < ordered(); ++n) visit(recordAt(n, record));
+  }
+
+  std::unique_ptr<RunSource> source() const override {
+    struct Source : RunSource {
+      explicit Source(const LineRun& run) : run(run) {}
+      bool next(LineRecord& record) override {
+        if (n == run.ordered()) return false;
+        run.recordAt(n++, record);
+        return true;
+      }
+      const LineRun& run;
+      std::size_t n = 0;
+    };
+    return std::make_unique<Source>(*this);
+  }
+
+  void write(const TextSink& out, RunProgress* progress) const override {
+    constexpr std::size_t kAhead = 16;  // segments fetched ahead of the copy
+    const std::size_t fronts = front_.size(), starts = start_.size();
+    const auto lineAt = [&](std::size_t n) -> std::uint64_t {
+      if (n < fronts) return front_[fronts - 1 - n];
+      if (n < fronts + starts) return start_[n - fronts];
+      return records_[n - fronts - starts].line();
+    };
+    writeReordered(
+        fronts + starts + records_.size(),
+        [&](std::size_t n) {
+          if (n + kAhead < fronts + starts + records_.size())
+            __builtin_prefetch(text_.data() + starts_[lineAt(n + kAhead)]);
+          const std::uint64_t line = lineAt(n);
+          return std::pair(segment(line), first_ + line == 0);
+        },
+        out, progress);
+  }
+
+ private:
+  std::string_view key(std::uint64_t line) const override {
+    return text_.view().substr(keyAt_[line], keyLength_[line]);
+  }
+  std::string_view segment(std::uint64_t line) const {
+    const std::size_t from = starts_[line];
+    const std::size_t to = line + 1 < starts_.size() ? starts_[line + 1] : end_;
+    return text_.view().substr(from, to - from);
+  }
+  // The lines in order: the fronts (the latest first), the starts, the records.
+  std::size_t ordered() const { return front_.size() + start_.size() + records_.size(); }
+  const LineRecord& recordAt(std::size_t n, LineRecord& record) const {
+    const std::size_t fronts = front_.size(), starts = start_.size();
+    if (n < fronts) return recordOf(front_[fronts - 1 - n], Place::Front, record);
+    if (n < fronts + starts) return recordOf(start_[n - fronts], Place::Start, record);
+    const Record& r = records_[n - fronts - starts];
+    return recordOf(r.line(), r.after() ? Place::After : Place::Keyed, record);
+  }
+  const LineRecord& recordOf(std::uint64_t line, Place place, LineRecord& record) const {
+    record.place = place;
+    record.index = first_ + line;
+    record.key = place == Place::Keyed || place == Place::After ? key(line) : std::string_view();
+    record.segment = segment(line);
+    return record;
+  }
+
+  void setGreatest(std::size_t at, std::size_t length) {
+    greatestAt_ = at;
+    greatestLength_ = length;
+    hasGreatest_ = true;
+    const std::string_view key = text_.view().substr(at, length);
+    greatestPrefix_ = eightBytes(key, 0);
+    greatestDigit_ = lengthDigit(length, 0);
+  }
+
+  // The line [s, e) of the text, whose key `found` was located in the
+  // view that starts at `base`.
+  void take(std::size_t s, std::size_t e, const LineKey& found, std::size_t base) {
+    const auto line = static_cast<Offset>(lines());
+    const std::size_t keyAt = base + found.keyAt;
+    starts_.push_back(static_cast<Offset>(s));
+    end_ = e;
+    switch (found.kind) {
+      case LineKind::EmptyKey:
+        keep(keyAt, 0);
+        front_.push_back(line);
+        ++counts_.sorted;
+        return;
+      case LineKind::Keyless:
+        ++counts_.withoutElement;
+        if (!hasGreatest_) {
+          keep(0, 0);
+          start_.push_back(line);
+          return;
+        }
+        keep(greatestAt_, greatestLength_);
+        records_.push_back(
+            {greatestPrefix_, static_cast<Offset>((Offset(line) << Record::kLineShift) |
+                                                  Record::kAfter | greatestDigit_)});
+        return;
+      case LineKind::Keyed: {
+        keep(keyAt, found.keyLength);
+        const std::string_view key = text_.view().substr(keyAt, found.keyLength);
+        records_.push_back(
+            {eightBytes(key, 0), static_cast<Offset>((Offset(line) << Record::kLineShift) |
+                                                     lengthDigit(found.keyLength, 0))});
+        ++counts_.sorted;
+        if (!hasGreatest_ || key > greatest()) setGreatest(keyAt, found.keyLength);
+        return;
+      }
+    }
+  }
+  void keep(std::size_t at, std::size_t length) {
+    keyAt_.push_back(static_cast<Offset>(at));
+    keyLength_.push_back(static_cast<Offset>(length));
+  }
+
+  const Rule& rule_;
+  std::uint64_t first_;
+  std::size_t twoThreadsFrom_;
+  std::size_t window_;
+  std::size_t margin_;  // what a line's key may need behind its line break
+  MappedBuffer text_;   // an earlier run's greatest key, then the lines
+  std::size_t walked_;  // where the first line not taken starts
+  std::size_t end_;     // where the last line taken ends
+  std::size_t nextWalk_;
+  MappedArray<Offset> starts_, keyAt_, keyLength_;  // per line
+  MappedArray<Record> records_;                     // the lines placed by a key
+  MappedArray<Offset> front_, start_;               // the lines placed first, and next
+  SortCounts counts_;
+  bool hasGreatest_ = false;
+  std::size_t greatestAt_ = 0, greatestLength_ = 0;
+  std::uint64_t greatestPrefix_ = 0;
+  unsigned greatestDigit_ = 0;
+};
+
+}  // namespace
+
+std::unique_ptr<HeldLines> holdLines(const Rule& rule, std::string_view greatest, bool hasGreatest,
+                                     std::uint64_t firstIndex, bool wide,
+                                     std::size_t twoThreadsFrom, std::size_t window) {
+  if (wide)
+    return std::make_unique<LineRun<std::uint64_t>>(rule, greatest, hasGreatest, firstIndex,
+                                                    twoThreadsFrom, window);
+  return std::make_unique<LineRun<std::uint32_t>>(rule, greatest, hasGreatest, firstIndex,
+                                                  twoThreadsFrom, window);
+}
+
+}  // namespace strovel

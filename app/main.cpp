@@ -14,8 +14,10 @@
 #include "app/desktop_start.h"
 #include "app/stderr_notices.h"
 #include "platform/desktop.h"
+#include "platform/memory.h"
 
 int main(int argc, char** argv) {
+  strovel::shareHeapUnderAddressLimit();
   std::setlocale(LC_ALL, "");
   const std::string line = strovel::joinArguments(argc, argv);
   if (line == "--help") {

@@ -76,9 +76,10 @@ class LineRun final : public HeldLines, private LineKeys {
   }
   std::uint64_t nextIndex() const override { return first_ + lines(); }
   std::uint64_t lines() const override { return starts_.size(); }
+  // What the run takes of the address space: the room its buffers have.
   std::uint64_t heldBytes() const override {
-    return text_.size() + starts_.bytes() + keyAt_.bytes() + keyLength_.bytes() + records_.bytes() +
-           front_.bytes() + start_.bytes();
+    return text_.capacity() + starts_.reserved() + records_.reserved() + afterKeys_.reserved() +
+           front_.reserved() + start_.reserved();
   }
   SortCounts counts() const override { return counts_; }
 
@@ -126,8 +127,22 @@ class LineRun final : public HeldLines, private LineKeys {
   }
 
  private:
-  std::string_view key(std::uint64_t line) const override {
-    return text_.view().substr(keyAt_[line], keyLength_[line]);
+  // A line's key is not kept: it is found again in the line, which keeps
+  // the tables at four bytes a line beside the sort's record. A line with
+  // no element placed behind a key has that key's place in afterKeys_.
+  std::string_view key(std::uint64_t line, bool after) const override {
+    const std::string_view text = text_.view();
+    if (after) {
+      const AfterKey* at = std::lower_bound(
+          afterKeys_.begin(), afterKeys_.end(), line,
+          [](const AfterKey& entry, std::uint64_t wanted) { return entry.line < wanted; });
+      return text.substr(at->keyAt, at->keyLength);
+    }
+    MarkerFinders finders(text, rule_);
+    const std::size_t s = starts_[line];
+    const std::size_t e = line + 1 < starts_.size() ? starts_[line + 1] : end_;
+    const LineKey found = lineKey(finders, rule_, text, s, e);
+    return text.substr(found.keyAt, found.keyLength);
   }
   std::string_view segment(std::uint64_t line) const {
     const std::size_t from = starts_[line];
@@ -146,7 +161,8 @@ class LineRun final : public HeldLines, private LineKeys {
   const LineRecord& recordOf(std::uint64_t line, Place place, LineRecord& record) const {
     record.place = place;
     record.index = first_ + line;
-    record.key = place == Place::Keyed || place == Place::After ? key(line) : std::string_view();
+    record.key = place == Place::Keyed || place == Place::After ? key(line, place == Place::After)
+                                                                : std::string_view();
     record.segment = segment(line);
     return record;
   }
@@ -169,24 +185,22 @@ class LineRun final : public HeldLines, private LineKeys {
     end_ = e;
     switch (found.kind) {
       case LineKind::EmptyKey:
-        keep(keyAt, 0);
         front_.push_back(line);
         ++counts_.sorted;
         return;
       case LineKind::Keyless:
         ++counts_.withoutElement;
         if (!hasGreatest_) {
-          keep(0, 0);
           start_.push_back(line);
           return;
         }
-        keep(greatestAt_, greatestLength_);
+        afterKeys_.push_back(
+            {line, static_cast<Offset>(greatestAt_), static_cast<Offset>(greatestLength_)});
         records_.push_back(
             {greatestPrefix_, static_cast<Offset>((Offset(line) << Record::kLineShift) |
                                                   Record::kAfter | greatestDigit_)});
         return;
       case LineKind::Keyed: {
-        keep(keyAt, found.keyLength);
         const std::string_view key = text_.view().substr(keyAt, found.keyLength);
         records_.push_back(
             {eightBytes(key, 0), static_cast<Offset>((Offset(line) << Record::kLineShift) |
@@ -196,10 +210,6 @@ class LineRun final : public HeldLines, private LineKeys {
         return;
       }
     }
-  }
-  void keep(std::size_t at, std::size_t length) {
-    keyAt_.push_back(static_cast<Offset>(at));
-    keyLength_.push_back(static_cast<Offset>(length));
   }
 
   const Rule& rule_;
@@ -211,9 +221,13 @@ class LineRun final : public HeldLines, private LineKeys {
   std::size_t walked_;  // where the first line not taken starts
   std::size_t end_;     // where the last line taken ends
   std::size_t nextWalk_;
-  MappedArray<Offset> starts_, keyAt_, keyLength_;  // per line
-  MappedArray<Record> records_;                     // the lines placed by a key
-  MappedArray<Offset> front_, start_;               // the lines placed first, and next
+  struct AfterKey {
+    Offset line, keyAt, keyLength;
+  };
+  MappedArray<Offset> starts_;         // per line
+  MappedArray<Record> records_;        // the lines placed by a key
+  MappedArray<AfterKey> afterKeys_;    // the key each line placed behind one follows
+  MappedArray<Offset> front_, start_;  // the lines placed first, and next
   SortCounts counts_;
   bool hasGreatest_ = false;
   std::size_t greatestAt_ = 0, greatestLength_ = 0;

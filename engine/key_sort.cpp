@@ -112,7 +112,7 @@ class RecordSorter {
   void sortAlike(Record* r, std::size_t n, std::size_t offset) const {
     if (r[0].digit() != 9) return orderEqualKeys(r, n);
     for (std::size_t i = 0; i < n; ++i) {
-      const std::string_view key = keys_.key(r[i].line());
+      const std::string_view key = keys_.key(r[i].line(), r[i].after());
       r[i].prefix = eightBytes(key, offset + 8);
       r[i].tail =
           static_cast<Offset>((r[i].tail & ~Offset{15}) | lengthDigit(key.size(), offset + 8));
@@ -135,8 +135,9 @@ class RecordSorter {
     if (x.prefix != y.prefix) return x.prefix < y.prefix;
     if (x.digit() != y.digit()) return x.digit() < y.digit();
     if (x.digit() == 9) {
-      const int c =
-          keys_.key(x.line()).substr(offset + 8).compare(keys_.key(y.line()).substr(offset + 8));
+      const int c = keys_.key(x.line(), x.after())
+                        .substr(offset + 8)
+                        .compare(keys_.key(y.line(), y.after()).substr(offset + 8));
       if (c != 0) return c < 0;
     }
     return tiesBefore(x, y);

@@ -45,11 +45,12 @@ std::uint64_t eightBytes(std::string_view key, std::size_t offset);
 // The length digit: how many key bytes lie past offset, 9 standing for more than eight.
 unsigned lengthDigit(std::size_t keyLength, std::size_t offset);
 
-// The key of every line, for the bytes past the first eight.
+// The key of every line, for the bytes past the first eight: its own key,
+// or for a line with no element placed behind a key (after), that key.
 class LineKeys {
  public:
   virtual ~LineKeys() = default;
-  virtual std::string_view key(std::uint64_t line) const = 0;
+  virtual std::string_view key(std::uint64_t line, bool after) const = 0;
 };
 
 // The lines from which a sort shares its work between two threads.

@@ -37,9 +37,11 @@ class MappedBuffer {
 
   // Room for n bytes in all; throws std::bad_alloc when the system refuses.
   void reserve(std::size_t n);
-  // The size becomes n (new bytes hold what they held); grows as reserve() does.
+  // The size becomes n (new bytes hold what they held). It grows by a
+  // quarter at a time: growing costs no copy, and the room reserved stays
+  // close to what is used, which a limit on the address space counts.
   void resize(std::size_t n) {
-    if (n > capacity_) reserve(std::max(n, 2 * capacity_));
+    if (n > capacity_) reserve(std::max(n, capacity_ + capacity_ / 4));
     size_ = n;
   }
   void append(std::string_view bytes) {
@@ -81,8 +83,9 @@ class MappedArray {
   void resize(std::size_t n) { bytes_.resize(n * sizeof(T)); }
   void reserve(std::size_t n) { bytes_.reserve(n * sizeof(T)); }
   void release() { bytes_.release(); }
-  // The bytes it holds.
+  // The bytes it holds, and those it has room for.
   std::size_t bytes() const { return bytes_.size(); }
+  std::size_t reserved() const { return bytes_.capacity(); }
 
  private:
   MappedBuffer bytes_;

@@ -1,6 +1,7 @@
 // Memory figures from sysconf, /proc and getrlimit.
 #include "platform/memory.h"
 
+#include <malloc.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -62,5 +63,9 @@ MemoryLimits memoryLimits() {
 }
 
 std::uint64_t openFileLimit() { return limit(RLIMIT_NOFILE); }
+
+void shareHeapUnderAddressLimit() {
+  if (limit(RLIMIT_AS) != kUnlimited) ::mallopt(M_ARENA_MAX, 1);
+}
 
 }  // namespace strovel

@@ -20,4 +20,10 @@ MemoryLimits memoryLimits();
 // How many files the process may have open at once (RLIMIT_NOFILE).
 std::uint64_t openFileLimit();
 
+// Under a limit on the address space, has every thread allocate from the
+// one heap: a heap of its own reserves 64 MB of address space for each
+// thread that allocates, room a sort's budget counts on. Called first
+// thing, before any thread starts.
+void shareHeapUnderAddressLimit();
+
 }  // namespace strovel

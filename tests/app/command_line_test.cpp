@@ -1,10 +1,12 @@
 // Tests for the command-line parser: whole lines with the mode, options and
 // values they give (interactive starts, batch lines and batch lines that
-// lack the pattern), the joining of argv into one line and the diff
-// command's first word.
+// lack the pattern), the joining of argv into one line, the diff command's
+// first word, and the size of --sort-memory.
 #include "app/command_line.h"
 
 #include <gtest/gtest.h>
+
+#include "engine/sort_budget.h"
 
 namespace strovel {
 namespace {
@@ -65,10 +67,45 @@ TEST(CommandLineTest, JoinsArgumentsAndKnowsTheDiffCommand) {
   const char* argv[] = {"kestrune", "", "+dos", "in_file=my file", "\"q\"", "a  b", ""};
   EXPECT_EQ(joinArguments(7, argv), " +dos in_file=my file \"q\" a  b ");
   EXPECT_EQ(joinArguments(1, argv) + joinArguments(0, nullptr), "");
-  for (const char* line : {"--diff", "--diff in_file=a templet=b", "--diff --color"})
+  for (const char* line : {"--diff", "--diff in_file=a templet=b", "--diff --color",
+                           "--sort-memory=1M --diff", "--sort-memory= --diff --color"})
     EXPECT_TRUE(isDiffCommandLine(line)) << line;
-  for (const char* line : {"", "--dif", "--diffx", " --diff", "--DIFF", "in_file=--diff"})
+  for (const char* line : {"", "--dif", "--diffx", " --diff", "--DIFF", "in_file=--diff",
+                           "--sort-memory=1M  --diff", "+stat --sort-memory=1M --diff"})
     EXPECT_FALSE(isDiffCommandLine(line)) << line;
+}
+
+// --sort-memory=SIZE comes off the front with its blank; SIZE reads as for
+// sort -S (KiB by default, b K M G T in either case, % of the machine's
+// memory), and anything else, 0 and more than the machine has are a line
+// that names the option.
+TEST(CommandLineTest, ReadsTheSortMemory) {
+  std::string_view rest = "--sort-memory=64M +stat in_file=a templet=b";
+  EXPECT_EQ(takeSortMemory(rest).value_or("none"), "64M");
+  EXPECT_EQ(rest, "+stat in_file=a templet=b");
+  for (std::string_view line : {"+stat --sort-memory=1M", "--sort-memory", "--sort-memory1M"}) {
+    rest = line;
+    EXPECT_FALSE(takeSortMemory(rest)) << line;
+    EXPECT_EQ(rest, line);
+  }
+  rest = "--sort-memory=";
+  EXPECT_EQ(takeSortMemory(rest).value_or("none"), "");
+
+  const std::uint64_t physical = std::uint64_t{8} << 30;  // an 8 GB machine
+  const std::pair<const char*, std::uint64_t> sizes[] = {
+      {"1", 1024},         {"10b", 10},          {"7k", 7 << 10},    {"7K", 7 << 10},
+      {"3m", 3 << 20},     {"3M", 3u << 20},     {"2g", 2ull << 30}, {"8G", 8ull << 30},
+      {"50%", 4ull << 30}, {"100%", 8ull << 30}, {"0001", 1024}};
+  for (const auto& [size, bytes] : sizes)
+    EXPECT_EQ(parseSortBudget(size, physical).value_or(0), bytes) << size;
+  for (const char* size : {"", "0", "0K", "-1", "+1", "1x", "1B", "1KB", "K", "1 M", "9G", "1T",
+                           "101%", "0%", "99999999999999999999", "18014398509481984K"})
+    EXPECT_FALSE(parseSortBudget(size, physical)) << size;
+  std::string message;
+  EXPECT_FALSE(sortMemoryOption("12Q", message));
+  EXPECT_TRUE(message.starts_with("kestrune: --sort-memory=12Q: not a size") &&
+              message.find('\n') == std::string::npos)
+      << message;
 }
 
 }  // namespace

@@ -46,7 +46,7 @@ fail() { echo "FAIL: $current: $*"; failures=$((failures + 1)); }
 run() {
   local prefix=() program=$KESTRUNE && [ -n "$MEMORY_BYTES" ] && prefix=(prlimit "--as=$MEMORY_BYTES")
   [ "$AS_NOBODY" = 1 ] && prefix=("${NOBODY[@]}") program=$WORK/bin/kestrune && chmod 777 .
-  "${prefix[@]}" "${CLEAN_ENV[@]}" timeout 60 "$program" "$@" >.out 2>.err
+  "${prefix[@]}" "${CLEAN_ENV[@]}" ${RUN_TMPDIR:+TMPDIR=$RUN_TMPDIR} timeout 60 "$program" "$@" >.out 2>.err
   status=$? err=$(cat .err) && chmod 755 .
 }
 
@@ -100,6 +100,29 @@ random_diffs() {
 }
 
 lines_of() { yes "$1" | head -c "$2" >"$3"; }  # $3 holds $2 bytes of lines $1
+
+# The files the sort cases share: 100 MB of log lines with a bracketed component, and their
+# sort by it, made with all the memory the program wants.
+sort_files() {
+  awk 'BEGIN { for (i = 0; i < 1900000; i++) printf "2026-12-01 [comp%d] line %d user=u%d x\r\n", i * 7919 % 1000, i, i % 977 }' >log100.txt
+  pattern sort.shbl '[/]/5//1/1'
+  run in_file=log100.txt out_file=sorted100.txt templet=sort.shbl
+}
+# Kills a sort of 4 MB of memory once it has put runs aside (spills holds them, unnamed), at a
+# few moments of its merge; r.txt must stay whole, old or new.
+killed_merging() {
+  local delay tries
+  for delay in 0 0.3 0.8; do
+    cp old.txt r.txt && tries=0
+    "${CLEAN_ENV[@]}" TMPDIR="$WORK/spills" "$KESTRUNE" --sort-memory=4M in_file=log100.txt out_file=r.txt templet=sort.shbl 2>/dev/null &
+    until [ "$(ls -l "/proc/$!/fd" 2>/dev/null | grep -c -- "-> $WORK/spills/#[0-9]* (deleted)$")" -ge 10 ] ||
+      ! kill -0 $! 2>/dev/null || ((++tries > 4000)); do sleep 0.005; done
+    sleep "$delay" && kill -KILL $! 2>/dev/null; wait $! 2>/dev/null
+    [ -z "$(find . -maxdepth 1 -name '.*.??????')" ] || fail "temporary files left beside the result"
+    cmp -s r.txt old.txt && kept_old=$((kept_old + 1)) && continue
+    cmp -s r.txt sorted100.txt && got_new=$((got_new + 1)) || fail "r.txt is torn after $delay s"
+  done
+}
 # A pattern file $1 of the rules given, each "Pattern1/Pattern2/action/Pattern3/number/number".
 pattern() {
   local out=$1 rule fields && shift && printf 'vers=1\r\n' >"$out"
@@ -139,7 +162,7 @@ kill_files() {
 
 while IFS='|' read -r -u 3 needs name setup command want_status want_err checks; do
   [[ -z $name || $needs == \#* ]] && continue
-  current=$name cases=$((cases + 1)) AS_NOBODY=0 MEMORY_BYTES=
+  current=$name cases=$((cases + 1)) AS_NOBODY=0 MEMORY_BYTES= RUN_TMPDIR=
   eval "$needs" || { echo "SKIP: $name: needs $needs" && continue; }
   rm -f r.txt res_1.txt && eval "$setup"
   before=$(ls -A) && eval "$command"
@@ -161,7 +184,7 @@ done </dev/null 3<<'EOF'
 |the same over a FIFO fed by a writer|mkfifo feed; cat log.txt >feed &|run +stat in_file=feed out_file=fifo.txt templet=log.shbl|0||wait; same fifo.txt file.txt; created fifo.txt
 # Text read in pieces and written in chunks: CR LF pairs split between reads, a run of more than a
 # million LFs (each written as two bytes), a CR at the very end and before a Ctrl-Z, which ends the text.
-|a text of CRs and LFs|awk 'BEGIN { srand(7); for (i = 0; i < 2500000; i++) printf "%s", i >= 1000000 && i < 2200000 ? "\n" : substr("\r\naaa", int(rand() * 5) + 1, 1); printf "\r" }' >crlf.txt|run in_file=crlf.txt out_file=r.txt templet=same.shbl|0||same r.txt <(sed -z 's/\r\n/\n/g; s/\n/\r\n/g' crlf.txt); created r.txt
+|a text of CRs and LFs|awk 'BEGIN { srand(7); for (i = 0; i < 2500000; i++) printf("%s", (i >= 1000000 && i < 2200000) ? "\n" : substr("\r\naaa", int(rand() * 5) + 1, 1)); printf "\r" }' >crlf.txt|run in_file=crlf.txt out_file=r.txt templet=same.shbl|0||same r.txt <(sed -z 's/\r\n/\n/g; s/\n/\r\n/g' crlf.txt); created r.txt
 |a text that a Ctrl-Z ends|{ cat crlf.txt; printf '\x1A\n'; cat crlf.txt; } >z.txt|run in_file=z.txt out_file=r.txt templet=same.shbl|0||same r.txt <(sed -z 's/\r\n/\n/g; s/\n/\r\n/g' crlf.txt); created r.txt; rm crlf.txt z.txt
 |help and version||run --version|0||[[ $(cat .out) == *kestrune* ]] && run --help && [ "$status$err" = 0 ] && [[ $(cat .out) == *in_file=* ]] || fail "$(cat .out)"
 # --- --diff ------------------------------------------------------------------
@@ -212,6 +235,22 @@ small_disk 5m|disk full while the writing thread writes statistics|cp old.txt sm
 # --- too little memory: a sort needs the whole text in memory (one-rule line filters and
 # replacements stream and would get through).
 without_asan|input too big for the memory|truncate -s 1G sparse.txt; cp old.txt r.txt; pattern sort.shbl '[/]/5//1/1'; MEMORY_BYTES=400000000|run in_file=sparse.txt out_file=r.txt templet=sort.shbl|1|kestrune: r.txt$NC|same r.txt old.txt; no_leftovers; rm sparse.txt
+# --- sorts beyond their memory: runs put aside in $TMPDIR and merged -----
+# A log sorted in memory and again under an address-space limit that leaves room for less than
+# half of it, and with 4 MB of memory: the same bytes. A full $TMPDIR, or one that cannot be
+# written, is the result not created, the old result intact; a $TMPDIR on another file system
+# than the result is no trouble.
+|a sort of 4 MB of memory|sort_files; mkdir spills|RUN_TMPDIR=$WORK/spills run --sort-memory=4M in_file=log100.txt out_file=r.txt templet=sort.shbl|0||same r.txt sorted100.txt; created r.txt; [ -z "$(ls -A spills)" ] || fail "spills left"
+without_asan|a sort under little memory puts runs aside|MEMORY_BYTES=150000000|run in_file=log100.txt out_file=r.txt templet=sort.shbl|0||same r.txt sorted100.txt; created r.txt
+|a diff with a sort of 1 MB of memory|printf 'b[2]\r\na[1]\r\n' >two.txt|run --sort-memory=1M --diff --color=never in_file=two.txt templet=sort.shbl|1||out_is '--- two.txt\tSTAMP\n+++ res_1.txt\tSTAMP\n@@ -1,2 +1,2 @@\n-b[2]\n a[1]\n+b[2]'
+small_disk 256k|$TMPDIR full during a sort|rm -rf small/* small/.[!.]*; cp old.txt r.txt|RUN_TMPDIR=$WORK/small run --sort-memory=1M in_file=log100.txt out_file=r.txt templet=sort.shbl|1|kestrune: r.txt$NC|same r.txt old.txt; [ -z "$(ls -A small)" ] || fail "small holds files"
+|$TMPDIR missing|cp old.txt r.txt|RUN_TMPDIR=$WORK/none run --sort-memory=1M in_file=log100.txt out_file=r.txt templet=sort.shbl|1|kestrune: r.txt$NC|same r.txt old.txt
+small_disk 200m|$TMPDIR on another file system|:|RUN_TMPDIR=$WORK/small run --sort-memory=2M in_file=log100.txt out_file=r.txt templet=sort.shbl|0||same r.txt sorted100.txt; created r.txt
+|invalid sort memory||run --sort-memory=12Q in_file=two.txt templet=sort.shbl|2|*|[[ $err == "kestrune: --sort-memory=12Q: not a size ("*")" ]] || fail "stderr $err"
+# A run killed while it merges: no file is left in $TMPDIR or beside the result, and the result
+# is the old one or the new one, whole.
+|SIGKILL while a spilled sort merges|cp old.txt r.txt|killed_merging|*|*|[ -z "$(ls -A spills)" ] || fail "spills left"; rm -f log100.txt sorted100.txt
+
 # --- SIGKILL while writing ------------------------------------------------
 # A result that cannot leave room for the statistics block (a FIFO) has its text spooled and
 # joined behind the block through a buffer: the same bytes as in a regular file, and without

@@ -24,6 +24,7 @@
 #include <new>
 
 #include "app/about_box.h"
+#include "app/pattern_list_box.h"
 #include "editor/pattern_editor_dialog.h"
 #include "patterns/pattern_library.h"
 #include "patterns/pattern_order.h"
@@ -86,11 +87,7 @@ void MainWindow::buildControls() {
     return b;
   };
   exitButton_ = button("exitButton", toDisplay(text(TextId::ExitButton)));
-  patternList_ = new QComboBox(this);
-  patternList_->setObjectName(QStringLiteral("patternList"));
-  // A long name is cut in the box instead of widening it.
-  patternList_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-  patternList_->setMinimumContentsLength(1);
+  patternList_ = new PatternListBox(this);
   editButton_ = button("editPatternButton", QStringLiteral("..."));
   processButton_ = button("processButton", toDisplay(text(TextId::ProcessButton)));
   newPatternButton_ = button("newPatternButton", toDisplay(text(TextId::NewPatternButton)));
@@ -213,51 +210,40 @@ void MainWindow::interactiveStart(const CommandLine& options, const std::string&
   dosCheck_->setChecked(options.dosMode);
   notices_.setSilent(options.silentMode);
   refreshPatternList();
-  if (patternList_->count() > 0)
-    selectAndLoad(entryOf(patternName) >= 0 ? patternName : entryName(0));
+  if (patternList_->count() > 0) selectAndLoad(std::max(0, patternList_->entryOf(patternName)));
   exitButton_->setFocus();
 }
 
 void MainWindow::refreshPatternList() {
-  std::vector<std::string> names = findPatternFiles(".");
-  // The list is sorted alphabetically as shown, ignoring case.
-  sortPatternNames(names);
-  patternList_->clear();
-  // Shown through the same codec as the caption and the messages.
-  for (const std::string& name : names)
-    patternList_->addItem(toDisplay(name),
-                          QByteArray(name.data(), static_cast<qsizetype>(name.size())));
-  patternList_->setCurrentIndex(-1);
-  shownEntry_ = -1;
-  processButton_->setEnabled(!names.empty());
-  if (names.empty()) notices_.notify({TextId::NoPatternFiles, {}});
+  patternList_->refill();
+  processButton_->setEnabled(patternList_->count() > 0);
+  if (patternList_->count() == 0) notices_.notify({TextId::NoPatternFiles, {}});
 }
 
 void MainWindow::selectPattern(int index) {
   if (index < 0) return;
   if (!settleUnsavedChanges()) {
-    patternList_->setCurrentIndex(shownEntry_);
+    patternList_->restore();
     return;
   }
-  selectAndLoad(entryName(index));
+  selectAndLoad(index);
 }
 
-int MainWindow::entryOf(const std::string& name) const {
-  return patternList_->findData(QByteArray(name.data(), static_cast<qsizetype>(name.size())));
+// Loads the entry's file, from the list's folder. When that fails the list
+// shows the pattern in force again, so that it never names a pattern whose
+// rules a run would not use.
+bool MainWindow::selectAndLoad(int entry) {
+  const bool loaded = loadAndShow(patternList_->pathOf(entry));
+  patternList_->show(loaded ? entry : patternList_->entryOfPath(pattern_.currentPatternPath));
+  return loaded;
 }
 
-std::string MainWindow::entryName(int entry) const {
-  return patternList_->itemData(entry).toByteArray().toStdString();
-}
-
-// The list's entry of that name becomes the current one, if there is one,
-// and the pattern is loaded.
-bool MainWindow::selectAndLoad(const std::string& name) {
-  if (const int entry = entryOf(name); entry >= 0) {
-    patternList_->setCurrentIndex(entry);
-    shownEntry_ = entry;
-  }
-  return loadAndShow(name);
+// The current folder moves, as after a file dialog: a pattern loaded by a
+// bare name keeps its file, under its full path.
+void MainWindow::enterFolder(const QString& folder) {
+  std::string& path = pattern_.currentPatternPath;
+  if (!path.empty() && path.front() != '/') path = files_.absolutePath(path);
+  QDir::setCurrent(folder);
 }
 
 bool MainWindow::loadAndShow(const std::string& path) {
@@ -296,7 +282,7 @@ void MainWindow::createPattern() {
   refreshPatternList();
   // Of several patterns listed none is selected; the new one is loaded.
   if (patternList_->count() == 1) {
-    selectAndLoad(entryName(0));
+    selectAndLoad(0);
   } else {
     loadAndShow(name);
   }
@@ -312,7 +298,7 @@ void MainWindow::savePatternAs() {
       this, toDisplay(text(TextId::ChooseFile)), QString(),
       dialogFilter(text(TextId::PatternFileFilter)), nullptr, kFileDialogOptions);
   if (chosen.isEmpty()) return;
-  QDir::setCurrent(QFileInfo(chosen).absolutePath());
+  enterFolder(QFileInfo(chosen).absolutePath());
   const std::string chosenPath = fromDisplayPath(chosen);
   const std::string path = withPatternExtension(chosenPath);
   // The dialog asked about the name it returned; the extension may name another file.
@@ -334,7 +320,7 @@ void MainWindow::processFiles(const QStringList& paths) {
   if (paths.isEmpty()) return;
   lastInput_ = paths.first();
   // As after any file dialog: results with a relative name land beside the inputs.
-  QDir::setCurrent(QFileInfo(paths.first()).absolutePath());
+  enterFolder(QFileInfo(paths.first()).absolutePath());
   // No event loop runs until the last result is written: the window is
   // drawn whole now, over what the file dialog left.
   repaint();
@@ -369,8 +355,9 @@ void MainWindow::previewRules(const RuleList& rules) {
   if (!path.isEmpty()) showPreview(rules, path, false);
 }
 
+// The preview writes nothing and leaves the current folder where it was;
+// "Write result" then processes the file as "Choose and process" does.
 bool MainWindow::showPreview(const RuleList& rules, const QString& path, bool canWrite) {
-  QDir::setCurrent(QFileInfo(path).absolutePath());
   lastInput_ = path;
   std::optional<TrialResult> trial = runner_.trial(rules, fromDisplayPath(path), runOptions());
   if (!trial) return false;
@@ -411,9 +398,11 @@ void MainWindow::dropEvent(QDropEvent* event) {
 bool MainWindow::openDroppedPattern(const QString& path) {
   if (!settleUnsavedChanges()) return false;
   const QFileInfo file(path);
-  QDir::setCurrent(file.absolutePath());
+  enterFolder(file.absolutePath());
   refreshPatternList();
-  return selectAndLoad(fromDisplayPath(file.fileName()));
+  const std::string name = fromDisplayPath(file.fileName());
+  const int entry = patternList_->entryOf(name);
+  return entry >= 0 ? selectAndLoad(entry) : loadAndShow(name);
 }
 
 void MainWindow::setProgress(int percent) {
@@ -460,10 +449,11 @@ void MainWindow::keyPressEvent(QKeyEvent* event) {
   const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
   if (enter) {
     // Enter presses the push button that has the focus; anywhere else it
-    // closes the window without the question, as OK does.
+    // closes the window as OK does: at once, unless there are unsaved
+    // changes to ask about first.
     if (auto* button = qobject_cast<QPushButton*>(focusWidget())) {
       button->click();
-    } else {
+    } else if (settleUnsavedChanges()) {
       accept();
     }
     return;

@@ -23,7 +23,6 @@
 class QCheckBox;
 class QDragEnterEvent;
 class QDropEvent;
-class QComboBox;
 class QLineEdit;
 class QMenu;
 class QAction;
@@ -32,6 +31,8 @@ class QProgressBar;
 class QPushButton;
 
 namespace strovel {
+
+class PatternListBox;
 
 class MainWindow : public QDialog {
   Q_OBJECT
@@ -87,9 +88,8 @@ class MainWindow : public QDialog {
   // Asks about unsaved changes; false when the user cancelled or the save
   // they asked for failed, so the pending command must not go on.
   bool settleUnsavedChanges();
-  int entryOf(const std::string& name) const;
-  std::string entryName(int entry) const;
-  bool selectAndLoad(const std::string& name);
+  bool selectAndLoad(int entry);
+  void enterFolder(const QString& folder);
   bool loadAndShow(const std::string& path);
   void addCommandExtras(QMenu* menu, MenuCommand command, QAction* action);
   bool openDroppedPattern(const QString& path);
@@ -107,12 +107,11 @@ class MainWindow : public QDialog {
   RunSummary lastRun_;  // what the rules of the last processing run did
   std::string outputNameTemplate_ = "res_%d.txt";
   bool openResult_ = false;
-  int shownEntry_ = -1;  // the list entry whose pattern was chosen last
   std::function<void(const std::string&)> opener_;
   QString lastInput_;  // the file processed or previewed last
 
   QMenuBar* menuBar_ = nullptr;
-  QComboBox* patternList_ = nullptr;
+  PatternListBox* patternList_ = nullptr;
   QPushButton* editButton_ = nullptr;
   QPushButton* processButton_ = nullptr;
   QPushButton* newPatternButton_ = nullptr;

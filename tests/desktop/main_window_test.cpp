@@ -158,7 +158,7 @@ TEST_F(MainWindowTest, StartOpensTheHandedPatternOrTheFirstOneListed) {
 // them. An edited pattern is asked about before anything drops it: Cancel
 // keeps everything, No drops the edit, Yes saves it. No push button is a
 // default button: Enter presses the focused one (Exit, which asks), and
-// anywhere else closes the window at once, without the question. The
+// anywhere else closes the window as OK does (asking first here). The
 // window keeps its size whatever the names listed.
 TEST_F(MainWindowTest, NewPatternsAndTheQuestionBeforeAnEditIsDropped) {
   const bool cp1251 = std::setlocale(LC_ALL, "ru_RU.CP1251");
@@ -180,7 +180,7 @@ TEST_F(MainWindowTest, NewPatternsAndTheQuestionBeforeAnEditIsDropped) {
   ui("exitButton")->setFocus();
   EXPECT_EQ(run("Cancel", "Return"), "Сохранить изменения в шаблоне no/such.shbl?");  // Exit
   ui("newPatternName")->setFocus();
-  run("", "Enter");
+  run("No", "Enter");
   EXPECT_TRUE(w->isHidden() && w->result() == QDialog::Accepted);
   w->show();
   EXPECT_EQ(run("No", "Down"), "Сохранить изменения в шаблоне no/such.shbl?");
@@ -237,7 +237,9 @@ TEST_F(MainWindowTest, ProcessesPreviewsAndAnswersF1Everywhere) {
     click(modal, "closeButton");
   });
   run("", "previewAction");
-  EXPECT_FALSE(fs::exists("res_1.txt"));
+  // Close writes nothing, and the preview leaves the current folder alone.
+  EXPECT_FALSE(fs::exists("in/res_1.txt"));
+  EXPECT_EQ(fs::current_path(), fs::canonical(dir));
   EXPECT_EQ(opened, Strings{"res_1.txt"});
 
   const std::string syntax =
@@ -265,8 +267,53 @@ TEST_F(MainWindowTest, ProcessesPreviewsAndAnswersF1Everywhere) {
   writeAll(dir / "other/q.shbl", file({kXy}));
   run("+1 No", "editPatternButton");
   drop({dir / "in/b.txt", dir / "other/q.shbl", dir / "in/a.txt", dir / "p.shbl"});
-  EXPECT_EQ(state(), ">q.shbl | Strovel  [q.shbl] | q.shbl x;");  // listed in its own folder
+  // Listed in its own folder, and kept by its full path once the inputs'
+  // folder is the current one.
+  EXPECT_EQ(state(), ">q.shbl | Strovel  [q.shbl] | " + (dir / "other/q.shbl").string() + " x;");
   EXPECT_EQ(readAll("res_1.txt") + readAll("res_2.txt"), "oney a\r\nk\r\ngone\r\nk\r\ny b");
+}
+
+// The list loads what it shows: once processing a file from another folder
+// has made that folder the current one, an entry still loads its file from
+// the list's folder, a save writes it back there, and a load that fails
+// shows the pattern in force again.
+TEST_F(MainWindowTest, TheListLoadsWhatItShowsAndSavesWhereItLoaded) {
+  writeAll("errors.shbl", file({keep("ERROR")}));
+  writeAll("heavy.shbl", file({keep("heavy")}));
+  fs::create_directory("other");
+  writeAll("other/x.txt", "ERROR a\r\nok\r\n");
+  start();
+  run("<other/x.txt", "processButton");
+  EXPECT_EQ(fs::current_path(), fs::canonical(dir / "other"));
+  const std::string heavy = (dir / "heavy.shbl").string();
+  EXPECT_EQ(run("", "Down"), "");
+  EXPECT_EQ(state(),
+            "errors.shbl >heavy.shbl | " + patternCaption(heavy, true) + " | " + heavy + " heavy;");
+  run("+1", "editPatternButton");
+  EXPECT_EQ(run("Ok", "saveAction"), heavy + " сохранен");
+  EXPECT_TRUE(readAll(heavy) == file({keep("heavy"), keep("")}) && !fs::exists("heavy.shbl"));
+  fs::remove(dir / "errors.shbl");
+  EXPECT_EQ(run("Ok", "Up"), (dir / "errors.shbl").string() + " не открывается");
+  EXPECT_EQ(state(), "errors.shbl >heavy.shbl | " + patternCaption(heavy, true) + " | " + heavy +
+                         " heavy;;");
+}
+
+// No edit is lost without the question: Enter outside a push button asks
+// it before it closes the window (Cancel keeps everything), and a Yes whose
+// save fails keeps the window open.
+TEST_F(MainWindowTest, EnterAndAFailedSaveKeepUnsavedEdits) {
+  writeAll("p.shbl", file({keep("p")}));
+  start();
+  named<QLineEdit>(w.get(), "newPatternName")->setText("no/such");
+  run("+1 Ok", "newPatternButton");  // its save fails: the rules stay, unsaved
+  ui("newPatternName")->setFocus();
+  EXPECT_EQ(run("Cancel", "Enter"), "Сохранить изменения в шаблоне no/such.shbl?");
+  EXPECT_TRUE(w->isVisible());
+  EXPECT_EQ(run("Yes Ok", "Escape"),
+            "Сохранить изменения в шаблоне no/such.shbl? / no/such.shbl не открывается");
+  EXPECT_TRUE(w->isVisible());
+  run("No", "Escape");
+  EXPECT_FALSE(w->isVisible());
 }
 
 }  // namespace

@@ -123,11 +123,40 @@ class RecordSorter {
   // Lines of equal keys: those with the key first, the latest of them
   // first, then the lines with no element, in input order.
   static void orderEqualKeys(Record* r, std::size_t n) {
-    std::sort(r, r + n, [](const Record& x, const Record& y) { return tiesBefore(x, y); });
+    Record* const after = std::partition(r, r + n, [](const Record& x) { return !x.after(); });
+    sortByLine(r, after);
+    std::reverse(r, after);
+    sortByLine(after, r + n);
   }
   static bool tiesBefore(const Record& x, const Record& y) {
     if (x.after() != y.after()) return !x.after();
     return x.after() ? x.line() < y.line() : x.line() > y.line();
+  }
+
+  // Orders records by line: a radix sort on the bytes of the line numbers
+  // that differ among them (equal keys are often thousands of lines).
+  static void sortByLine(Record* first, Record* last) {
+    const std::size_t n = static_cast<std::size_t>(last - first);
+    if (n < kSmall) {
+      std::sort(first, last, [](const Record& x, const Record& y) { return x.line() < y.line(); });
+      return;
+    }
+    std::uint64_t low = first->line(), high = low;
+    for (const Record* x = first; x != last; ++x) {
+      low = std::min(low, x->line());
+      high = std::max(high, x->line());
+    }
+    std::vector<Record> spare(n);
+    Record* from = first;
+    Record* to = spare.data();
+    for (unsigned shift = 0; shift < 64 && (high - low) >> shift != 0; shift += 8) {
+      std::array<std::size_t, 257> at{};
+      for (std::size_t i = 0; i < n; ++i) ++at[((from[i].line() - low) >> shift & 0xFF) + 1];
+      for (std::size_t b = 1; b < 257; ++b) at[b] += at[b - 1];
+      for (std::size_t i = 0; i < n; ++i) to[at[(from[i].line() - low) >> shift & 0xFF]++] = from[i];
+      std::swap(from, to);
+    }
+    if (from != first) std::copy(from, from + n, first);
   }
 
   // Key bytes from `offset` on decide, then the tie order.

@@ -118,19 +118,26 @@ bool TextFeed::next(std::string_view& piece, double& done) {
   return true;
 }
 
-// The reading thread: the source's text read straight into the queue's
-// pieces, converted, handed over in order.
+// The reading thread: the source's pieces gathered into the queue's
+// pieces (a large one cut up), converted, handed over in order.
 void TextFeed::read() noexcept {
   try {
     std::string text = queue_.buffer();
     bool more = true;
     while (more) {
-      more = source_.readInto(text);
-      if (text.size() >= limits_.piece || (!more && !text.empty())) {
-        if (dosMode_) oemToAnsi(text);
-        if (!queue_.push({std::move(text), source_.done()})) return queue_.close();
-        text = queue_.buffer();
-      }
+      std::string_view piece;
+      more = source_.next(piece);
+      do {
+        const std::size_t n =
+            std::min(piece.size(), limits_.piece - std::min(limits_.piece, text.size()));
+        text.append(piece.substr(0, n));
+        piece.remove_prefix(n);
+        if (text.size() >= limits_.piece || (!more && !text.empty())) {
+          if (dosMode_) oemToAnsi(text);
+          if (!queue_.push({std::move(text), source_.done()})) return queue_.close();
+          text = queue_.buffer();
+        }
+      } while (!piece.empty());
     }
   } catch (...) {
     error_ = std::current_exception();

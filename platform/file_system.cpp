@@ -95,23 +95,6 @@ class ChunkedTextSource : public TextSource {
     }
     return false;
   }
-  bool readInto(std::string& out) override {
-    while (!ended_) {
-      const ssize_t n = ::read(fd_, raw_.get(), kPiece);
-      if (n < 0 && errno == EINTR) continue;
-      if (n < 0) failed_ = true;
-      if (n <= 0) {
-        ended_ = true;
-        reader_.finishTo(out);
-        return false;
-      }
-      read_ += static_cast<std::uint64_t>(n);
-      ended_ = !reader_.appendTo(raw_.get(), static_cast<std::size_t>(n), out);
-      if (ended_) reader_.finishTo(out);
-      return !ended_;
-    }
-    return false;
-  }
   bool failed() const override { return failed_; }
   double done() const override {
     return size_ == 0 ? 0 : static_cast<double>(read_) / static_cast<double>(size_);
@@ -277,13 +260,6 @@ std::unique_ptr<Spool> FileSystem::createSpool(const std::string&) {
 }
 
 std::unique_ptr<Spool> FileSystem::createScratch() { return std::make_unique<MemorySpool>(); }
-
-bool TextSource::readInto(std::string& out) {
-  std::string_view piece;
-  if (!next(piece)) return false;
-  out.append(piece);
-  return true;
-}
 
 std::unique_ptr<TextSource> FileSystem::openText(const std::string& path) {
   std::optional<std::string> text = readText(path);

@@ -79,9 +79,6 @@ class TextSource {
   // The next piece, never empty; false at the end of the text or when a
   // read failed (failed() tells which).
   virtual bool next(std::string_view& piece) = 0;
-  // The same, appending what comes to `out` (which may stay as it was);
-  // sources that convert text can write it straight there.
-  virtual bool readInto(std::string& out);
   virtual bool failed() const = 0;
   // How far the reading has got, as a share of the file from 0 to 1.
   virtual double done() const = 0;

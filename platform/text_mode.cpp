@@ -25,9 +25,8 @@ namespace {
 
 #if defined(__x86_64__)
 // Copies src[0, n) to dst while no CR comes, 32 bytes at a time; returns
-// how far it got (a CR, or fewer than 32 bytes left). dst may receive up to
-// 32 bytes beyond the copied ones, within n; it may be src itself or lie
-// before it (each block is loaded before it is stored).
+// how far it got (a CR, or fewer than 32 bytes left). dst must not overlap
+// src and may receive up to 32 bytes beyond the copied ones, within n.
 __attribute__((target("avx2"))) std::size_t copyUpToCrAvx2(const char* src, std::size_t n,
                                                            char* dst) {
   const __m256i cr = _mm256_set1_epi8('\r');
@@ -47,8 +46,7 @@ const bool hasAvx2 = __builtin_cpu_supports("avx2");
 
 // Copies src[0, n) to dst without the CRs that come right before a LF;
 // `next` is the byte that follows src[n - 1] in the text (-1: none). Returns
-// the bytes written, at most n. dst may be src itself (the conversion in
-// place) or lie before it, but must not overlap it from behind.
+// the bytes written, at most n; dst must not overlap src.
 std::size_t dropCrBeforeLf(const char* src, std::size_t n, int next, char* dst) {
   char* const start = dst;
   std::size_t i = 0;
@@ -77,7 +75,7 @@ std::size_t dropCrBeforeLf(const char* src, std::size_t n, int next, char* dst) 
       const void* hit = std::memchr(src + i, '\r', n - i);
       const std::size_t stop =
           hit ? static_cast<std::size_t>(static_cast<const char*>(hit) - src) : n;
-      std::memmove(dst, src + i, stop - i);
+      std::memcpy(dst, src + i, stop - i);
       dst += stop - i;
       i = stop;
     }
@@ -166,55 +164,21 @@ TextModeReader::TextModeReader(std::size_t expectedSize) {
   text_.resize(expectedSize);
 }
 
-std::size_t TextModeReader::convert(std::string_view raw, char* dst) {
-  std::size_t written = 0;
-  if (pendingCr_ && raw.front() != '\n') dst[written++] = '\r';
-  // A CR at the end of the piece waits for the next piece's first byte.
-  pendingCr_ = !ended_ && raw.back() == '\r';
-  const std::size_t n = raw.size() - (pendingCr_ ? 1 : 0);
-  return written + dropCrBeforeLf(raw.data(), n, pendingCr_ ? '\r' : -1, dst + written);
-}
-
-namespace {
-
-// The piece up to a Ctrl-Z, which ends the text.
-std::string_view beforeEnd(std::string_view raw, bool& ended) {
-  if (const void* z = std::memchr(raw.data(), 26, raw.size())) {
-    ended = true;
-    return raw.substr(0, static_cast<std::size_t>(static_cast<const char*>(z) - raw.data()));
-  }
-  return raw;
-}
-
-}  // namespace
-
 bool TextModeReader::append(std::string_view raw) {
   if (ended_) return false;
-  raw = beforeEnd(raw, ended_);
+  if (const void* z = std::memchr(raw.data(), 26, raw.size())) {
+    raw = raw.substr(0, static_cast<std::size_t>(static_cast<const char*>(z) - raw.data()));
+    ended_ = true;
+  }
   if (raw.empty()) return !ended_;
   const std::size_t needed = used_ + raw.size() + 1;  // one more for a held-back CR
   if (text_.size() < needed) text_.resize(std::max(needed, 2 * text_.size()));
-  used_ += convert(raw, text_.data() + used_);
+  if (pendingCr_ && raw.front() != '\n') text_[used_++] = '\r';
+  // A CR at the end of the piece waits for the next piece's first byte.
+  pendingCr_ = !ended_ && raw.back() == '\r';
+  const std::size_t n = raw.size() - (pendingCr_ ? 1 : 0);
+  used_ += dropCrBeforeLf(raw.data(), n, pendingCr_ ? '\r' : -1, text_.data() + used_);
   return !ended_;
-}
-
-bool TextModeReader::appendTo(char* raw, std::size_t n, std::string& out) {
-  if (ended_) return false;
-  const std::string_view piece = beforeEnd(std::string_view(raw, n), ended_);
-  if (piece.empty()) return !ended_;
-  // Converted in place, then appended: no second buffer to clear.
-  if (pendingCr_ && piece.front() != '\n') out.push_back('\r');
-  pendingCr_ = false;
-  const bool heldCr = !ended_ && piece.back() == '\r';
-  const std::size_t kept = piece.size() - (heldCr ? 1 : 0);
-  out.append(raw, dropCrBeforeLf(raw, kept, heldCr ? '\r' : -1, raw));
-  pendingCr_ = heldCr;
-  return !ended_;
-}
-
-void TextModeReader::finishTo(std::string& out) {
-  if (pendingCr_) out.push_back('\r');
-  pendingCr_ = false;
 }
 
 std::string_view TextModeReader::drainLast() {

@@ -26,11 +26,6 @@ class TextModeReader {
   // Converts the next piece; false once a Ctrl-Z has ended the text (the
   // rest of the file does not count).
   bool append(std::string_view raw);
-  // The same, appending the text to `out` instead of holding it; raw[0, n)
-  // is converted in place first.
-  bool appendTo(char* raw, std::size_t n, std::string& out);
-  // At the end of the text: a held-back CR goes to `out`.
-  void finishTo(std::string& out);
   std::string take();
   // The text converted since the last drain (valid until the next append):
   // for reading piece by piece through a small buffer.
@@ -39,10 +34,6 @@ class TextModeReader {
   std::string_view drainLast();
 
  private:
-  // Converts raw (after a Ctrl-Z cut) into dst, which has room for
-  // raw.size() + 1 bytes; the bytes written.
-  std::size_t convert(std::string_view raw, char* dst);
-
   std::string text_;  // the first used_ bytes hold the text
   std::size_t used_ = 0;
   bool pendingCr_ = false;  // the last piece ended in a CR that may precede a LF

@@ -2,6 +2,8 @@
 #include "engine/held_lines.h"
 
 #include <algorithm>
+#include <bit>
+#include <cstring>
 #include <limits>
 #include <vector>
 
@@ -90,7 +92,8 @@ class LineRun final : public HeldLines, private LineKeys {
 
   void forEach(const std::function<void(const LineRecord&)>& visit) const override {
     LineRecord record;
-    for (std::size_t n = 0; n < ordered(); ++n) visit(recordAt(n, record));
+    char key[8];
+    for (std::size_t n = 0; n < ordered(); ++n) visit(recordAt(n, record, key));
   }
 
   std::unique_ptr<RunSource> source() const override {
@@ -98,11 +101,12 @@ class LineRun final : public HeldLines, private LineKeys {
       explicit Source(const LineRun& run) : run(run) {}
       bool next(LineRecord& record) override {
         if (n == run.ordered()) return false;
-        run.recordAt(n++, record);
+        run.recordAt(n++, record, key);
         return true;
       }
       const LineRun& run;
       std::size_t n = 0;
+      char key[8];
     };
     return std::make_unique<Source>(*this);
   }
@@ -154,18 +158,29 @@ class LineRun final : public HeldLines, private LineKeys {
   }
   // The lines in order: the fronts (the latest first), the starts, the records.
   std::size_t ordered() const { return front_.size() + start_.size() + records_.size(); }
-  const LineRecord& recordAt(std::size_t n, LineRecord& record) const {
+  // The n-th line in order as a record. A key of at most eight bytes is
+  // the record's own prefix, written out into `key` (eight bytes that stay
+  // valid as long as the record is used); a longer one is found again.
+  const LineRecord& recordAt(std::size_t n, LineRecord& record, char* key) const {
     const std::size_t fronts = front_.size(), starts = start_.size();
     if (n < fronts) return recordOf(front_[fronts - 1 - n], Place::Front, record);
     if (n < fronts + starts) return recordOf(start_[n - fronts], Place::Start, record);
     const Record& r = records_[n - fronts - starts];
-    return recordOf(r.line(), r.after() ? Place::After : Place::Keyed, record);
+    recordOf(r.line(), r.after() ? Place::After : Place::Keyed, record);
+    if (!r.after() && !r.longKey()) {
+      std::uint64_t bytes = r.prefix;  // big-endian: the key's bytes in order
+      if constexpr (std::endian::native == std::endian::little) bytes = __builtin_bswap64(bytes);
+      std::memcpy(key, &bytes, 8);
+      record.key = std::string_view(key, r.digit());
+    } else {
+      record.key = this->key(r.line(), r.after());
+    }
+    return record;
   }
   const LineRecord& recordOf(std::uint64_t line, Place place, LineRecord& record) const {
     record.place = place;
     record.index = first_ + line;
-    record.key = place == Place::Keyed || place == Place::After ? key(line, place == Place::After)
-                                                                : std::string_view();
+    record.key = {};
     record.segment = segment(line);
     return record;
   }
@@ -199,15 +214,17 @@ class LineRun final : public HeldLines, private LineKeys {
         }
         afterKeys_.push_back(
             {line, static_cast<Offset>(greatestAt_), static_cast<Offset>(greatestLength_)});
-        records_.push_back(
-            {greatestPrefix_, static_cast<Offset>((Offset(line) << Record::kLineShift) |
-                                                  Record::kAfter | greatestDigit_)});
+        records_.push_back({greatestPrefix_,
+                            static_cast<Offset>((Offset(line) << Record::kLineShift) |
+                                                Record::kAfter | greatestDigit_ |
+                                                (greatestLength_ > 8 ? Record::kLong : 0))});
         return;
       case LineKind::Keyed: {
         const std::string_view key = text_.view().substr(keyAt, found.keyLength);
-        records_.push_back(
-            {eightBytes(key, 0), static_cast<Offset>((Offset(line) << Record::kLineShift) |
-                                                     lengthDigit(found.keyLength, 0))});
+        records_.push_back({eightBytes(key, 0),
+                            static_cast<Offset>((Offset(line) << Record::kLineShift) |
+                                                lengthDigit(found.keyLength, 0) |
+                                                (found.keyLength > 8 ? Record::kLong : 0))});
         ++counts_.sorted;
         if (!hasGreatest_ || key > greatest()) setGreatest(keyAt, found.keyLength);
         return;

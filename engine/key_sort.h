@@ -26,16 +26,20 @@ namespace strovel {
 
 template <typename Offset>
 struct __attribute__((packed)) KeyRecord {
-  // Bits of the tail: the line above kLineShift, the After flag, the digit.
-  static constexpr unsigned kLineShift = 5;
+  // Bits of the tail: the line above kLineShift; a key of more than eight
+  // bytes (whose prefix may hold later bytes once sorted); the After flag;
+  // the digit.
+  static constexpr unsigned kLineShift = 6;
+  static constexpr Offset kLong = 32;
   static constexpr Offset kAfter = 16;
-  static constexpr std::uint64_t kMaxLines = (std::uint64_t{1} << (8 * sizeof(Offset) - 5)) - 1;
+  static constexpr std::uint64_t kMaxLines = (std::uint64_t{1} << (8 * sizeof(Offset) - 6)) - 1;
 
   std::uint64_t prefix;
   Offset tail;
 
   std::uint64_t line() const { return tail >> kLineShift; }
   bool after() const { return (tail & kAfter) != 0; }
+  bool longKey() const { return (tail & kLong) != 0; }
   unsigned digit() const { return static_cast<unsigned>(tail & 15); }
 };
 

@@ -2,6 +2,7 @@
 #include "engine/held_lines.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cstring>
 #include <limits>
@@ -91,44 +92,32 @@ class LineRun final : public HeldLines, private LineKeys {
   }
 
   void forEach(const std::function<void(const LineRecord&)>& visit) const override {
+    InOrder lines(*this);
     LineRecord record;
-    char key[8];
-    for (std::size_t n = 0; n < ordered(); ++n) visit(recordAt(n, record, key));
+    for (std::size_t n = 0; n < ordered(); ++n) visit(lines.record(n, record));
   }
 
   std::unique_ptr<RunSource> source() const override {
     struct Source : RunSource {
-      explicit Source(const LineRun& run) : run(run) {}
+      explicit Source(const LineRun& run) : lines(run), all(run.ordered()) {}
       bool next(LineRecord& record) override {
-        if (n == run.ordered()) return false;
-        run.recordAt(n++, record, key);
+        if (n == all) return false;
+        lines.record(n++, record);
         return true;
       }
-      const LineRun& run;
-      std::size_t n = 0;
-      char key[8];
+      InOrder lines;
+      std::size_t all, n = 0;
     };
     return std::make_unique<Source>(*this);
   }
 
-  // The segments are read at random: each line's start is fetched from
-  // memory two steps ahead of its text, and the text one step ahead of the
-  // copy, so that the waits overlap.
   void write(const TextSink& out, RunProgress* progress) const override {
-    constexpr std::size_t kAhead = 16;  // lines fetched ahead of the copy
-    const std::size_t fronts = front_.size(), starts = start_.size(), all = ordered();
-    const auto lineAt = [&](std::size_t n) -> std::uint64_t {
-      if (n < fronts) return front_[fronts - 1 - n];
-      if (n < fronts + starts) return start_[n - fronts];
-      return records_[n - fronts - starts].line();
-    };
+    InOrder lines(*this);
     writeReordered(
-        all,
+        ordered(),
         [&](std::size_t n) {
-          if (n + 2 * kAhead < all) __builtin_prefetch(&starts_[lineAt(n + 2 * kAhead)]);
-          if (n + kAhead < all) __builtin_prefetch(text_.data() + starts_[lineAt(n + kAhead)]);
-          const std::uint64_t line = lineAt(n);
-          return std::pair(segment(line), first_ + line == 0);
+          const std::string_view segment = lines.segment(n);
+          return std::pair(segment, first_ + lines.line(n) == 0);
         },
         out, progress);
   }
@@ -151,38 +140,92 @@ class LineRun final : public HeldLines, private LineKeys {
     const LineKey found = lineKey(finders, rule_, text, s, e);
     return text.substr(found.keyAt, found.keyLength);
   }
-  std::string_view segment(std::uint64_t line) const {
-    const std::size_t from = starts_[line];
-    const std::size_t to = line + 1 < starts_.size() ? starts_[line + 1] : end_;
-    return text_.view().substr(from, to - from);
-  }
   // The lines in order: the fronts (the latest first), the starts, the records.
   std::size_t ordered() const { return front_.size() + start_.size() + records_.size(); }
-  // The n-th line in order as a record. A key of at most eight bytes is
-  // the record's own prefix, written out into `key` (eight bytes that stay
-  // valid as long as the record is used); a longer one is found again.
-  const LineRecord& recordAt(std::size_t n, LineRecord& record, char* key) const {
+  std::uint64_t lineAt(std::size_t n) const {
     const std::size_t fronts = front_.size(), starts = start_.size();
-    if (n < fronts) return recordOf(front_[fronts - 1 - n], Place::Front, record);
-    if (n < fronts + starts) return recordOf(start_[n - fronts], Place::Start, record);
-    const Record& r = records_[n - fronts - starts];
-    recordOf(r.line(), r.after() ? Place::After : Place::Keyed, record);
-    if (!r.after() && !r.longKey()) {
-      std::uint64_t bytes = r.prefix;  // big-endian: the key's bytes in order
-      if constexpr (std::endian::native == std::endian::little) bytes = __builtin_bswap64(bytes);
-      std::memcpy(key, &bytes, 8);
-      record.key = std::string_view(key, r.digit());
-    } else {
-      record.key = this->key(r.line(), r.after());
-    }
-    return record;
+    if (n < fronts) return front_[fronts - 1 - n];
+    if (n < fronts + starts) return start_[n - fronts];
+    return records_[n - fronts - starts].line();
   }
-  const LineRecord& recordOf(std::uint64_t line, Place place, LineRecord& record) const {
-    record.place = place;
+  // Reads the lines in order, which lie at random in the text: in blocks,
+  // the starts of a block's lines are fetched from memory all at once, then
+  // their texts, a block or two ahead of the copy, so that the waits for
+  // memory overlap instead of following one another. n must go up one at
+  // a time from 0.
+  class InOrder {
+   public:
+    explicit InOrder(const LineRun& run) : run_(run), all_(run.ordered()) {
+      fetchStarts(0);
+      fetchStarts(1);
+      fetchTexts(0);
+    }
+    std::uint64_t line(std::size_t n) const { return ring_[n % kRing].line; }
+    std::string_view segment(std::size_t n) {
+      if (n % kBlock == 0) {
+        fetchStarts(n / kBlock + 2);
+        fetchTexts(n / kBlock + 1);
+      }
+      const Slot& slot = ring_[n % kRing];
+      return run_.text_.view().substr(slot.from, slot.to - slot.from);
+    }
+    // The n-th line as a record; a key of at most eight bytes is the
+    // record's own prefix, written out into key_ (valid until the next).
+    const LineRecord& record(std::size_t n, LineRecord& record) {
+      record.segment = segment(n);
+      run_.placeOf(n, line(n), record, key_);
+      return record;
+    }
+
+   private:
+    static constexpr std::size_t kBlock = 32, kRing = 3 * kBlock;
+    struct Slot {
+      std::uint64_t line;
+      std::size_t from, to;
+    };
+    void fetchStarts(std::size_t block) {
+      for (std::size_t n = block * kBlock; n < std::min(all_, (block + 1) * kBlock); ++n) {
+        ring_[n % kRing].line = run_.lineAt(n);
+        __builtin_prefetch(&run_.starts_[ring_[n % kRing].line]);
+      }
+    }
+    void fetchTexts(std::size_t block) {
+      for (std::size_t n = block * kBlock; n < std::min(all_, (block + 1) * kBlock); ++n) {
+        Slot& slot = ring_[n % kRing];
+        slot.from = run_.starts_[slot.line];
+        slot.to = slot.line + 1 < run_.starts_.size() ? run_.starts_[slot.line + 1] : run_.end_;
+        __builtin_prefetch(run_.text_.data() + slot.from);
+        if (slot.to > slot.from) __builtin_prefetch(run_.text_.data() + slot.to - 1);
+      }
+    }
+    const LineRun& run_;
+    std::size_t all_;
+    std::array<Slot, kRing> ring_;
+    char key_[8];
+  };
+  // The place, index and key of the n-th line in order, `line`. A key of
+  // at most eight bytes is the record's own prefix, written out into `key`
+  // (eight bytes that stay valid as long as the record is used); a longer
+  // one is found again.
+  void placeOf(std::size_t n, std::uint64_t line, LineRecord& record, char* key) const {
+    const std::size_t fronts = front_.size(), starts = start_.size();
     record.index = first_ + line;
     record.key = {};
-    record.segment = segment(line);
-    return record;
+    record.count = 1;
+    if (n < fronts + starts) {
+      record.place = n < fronts ? Place::Front : Place::Start;
+      return;
+    }
+    const Record& r = records_[n - fronts - starts];
+    record.place = r.after() ? Place::After : Place::Keyed;
+    if (r.after() || r.longKey()) {
+      record.key = this->key(line, r.after());
+      return;
+    }
+    std::uint64_t bytes = r.prefix;  // big-endian: the key's bytes in order
+    if constexpr (std::endian::native == std::endian::little) bytes = __builtin_bswap64(bytes);
+    std::memcpy(key, &bytes, 8);
+    record.key = std::string_view(key, r.digit());
   }
 
   void setGreatest(std::size_t at, std::size_t length) {
@@ -214,17 +257,17 @@ class LineRun final : public HeldLines, private LineKeys {
         }
         afterKeys_.push_back(
             {line, static_cast<Offset>(greatestAt_), static_cast<Offset>(greatestLength_)});
-        records_.push_back({greatestPrefix_,
-                            static_cast<Offset>((Offset(line) << Record::kLineShift) |
-                                                Record::kAfter | greatestDigit_ |
-                                                (greatestLength_ > 8 ? Record::kLong : 0))});
+        records_.push_back(
+            {greatestPrefix_,
+             static_cast<Offset>((Offset(line) << Record::kLineShift) | Record::kAfter |
+                                 greatestDigit_ | (greatestLength_ > 8 ? Record::kLong : 0))});
         return;
       case LineKind::Keyed: {
         const std::string_view key = text_.view().substr(keyAt, found.keyLength);
-        records_.push_back({eightBytes(key, 0),
-                            static_cast<Offset>((Offset(line) << Record::kLineShift) |
-                                                lengthDigit(found.keyLength, 0) |
-                                                (found.keyLength > 8 ? Record::kLong : 0))});
+        records_.push_back(
+            {eightBytes(key, 0), static_cast<Offset>((Offset(line) << Record::kLineShift) |
+                                                     lengthDigit(found.keyLength, 0) |
+                                                     (found.keyLength > 8 ? Record::kLong : 0))});
         ++counts_.sorted;
         if (!hasGreatest_ || key > greatest()) setGreatest(keyAt, found.keyLength);
         return;

@@ -6,6 +6,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
 #include <QDragEnterEvent>
@@ -58,7 +59,9 @@ MainWindow::MainWindow(FileSystem& files, QWidget* parent)
     : QDialog(parent),
       files_(files),
       notices_(this),
-      runner_(files_, notices_, language_, [this](int percent) { setProgress(percent); }),
+      runner_(
+          files_, notices_, language_, [this](int percent) { setProgress(percent); },
+          [] { QCoreApplication::processEvents(); }),
       opener_(openWithDesktopServices) {
   initResources();
   setObjectName(QStringLiteral("mainWindow"));
@@ -321,12 +324,28 @@ void MainWindow::processFiles(const QStringList& paths) {
   lastInput_ = paths.first();
   // As after any file dialog: results with a relative name land beside the inputs.
   enterFolder(QFileInfo(paths.first()).absolutePath());
-  // No event loop runs until the last result is written: the window is
-  // drawn whole now, over what the file dialog left.
-  repaint();
   std::vector<std::string> inputs;
   for (const QString& path : paths) inputs.push_back(fromDisplayPath(path));
+  setRunning(true);
   runner_.processFiles(pattern_.rules, inputs, runOptions(), opener_, lastRun_);
+  setRunning(false);
+}
+
+// While a run goes on the window answers only Escape, the close box and
+// F1: its controls, its commands and drops wait, shown disabled. It is
+// drawn whole at once, over what a file dialog left.
+void MainWindow::setRunning(bool running) {
+  for (QWidget* control : findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+    if (control != progress_) control->setEnabled(!running);
+  for (QAction* action : menuBar_->findChildren<QAction*>())
+    if (!action->menu()) action->setEnabled(!running);
+  setAcceptDrops(!running);
+  if (running) {
+    repaint();
+  } else {
+    processButton_->setEnabled(patternList_->count() > 0);
+    newPatternButton_->setEnabled(!nameEdit_->text().isEmpty());
+  }
 }
 
 RunOptions MainWindow::runOptions() const {
@@ -436,7 +455,9 @@ bool MainWindow::settleUnsavedChanges() {
   }
 }
 
+// Exit, Escape and the close box; during a run they stop it.
 void MainWindow::reject() {
+  if (runner_.running()) return runner_.stop();
   if (settleUnsavedChanges()) QDialog::reject();
 }
 
@@ -447,6 +468,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 
 void MainWindow::keyPressEvent(QKeyEvent* event) {
   const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+  if (runner_.running() && event->key() != Qt::Key_Escape) return;
   if (enter) {
     // Enter presses the push button that has the focus; anywhere else it
     // closes the window as OK does: at once, unless there are unsaved

@@ -89,6 +89,7 @@ class MainWindow : public QDialog {
   // they asked for failed, so the pending command must not go on.
   bool settleUnsavedChanges();
   bool selectAndLoad(int entry);
+  void setRunning(bool running);
   void enterFolder(const QString& folder);
   bool loadAndShow(const std::string& path);
   void addCommandExtras(QMenu* menu, MenuCommand command, QAction* action);

@@ -1,5 +1,5 @@
 // The string catalogue compiled into the program: the About item (101) and
-// the 55 Russian/English pairs 102..211, held as UTF-8 literals and
+// the 56 Russian/English pairs 102..213, held as UTF-8 literals and
 // converted to the locale's codeset when loaded. Also the language rule that
 // turns a pair's Russian id into the id to load, and formatText, which fills
 // the printf-like catalogue formats without ever handing bytes to printf.
@@ -14,7 +14,7 @@ namespace {
 
 constexpr int kAboutId = static_cast<int>(TextId::AboutItem);
 constexpr int kFirstPairId = 102;
-constexpr int kLastPairId = 211;
+constexpr int kLastPairId = 213;
 
 constexpr std::string_view kAboutText = "&About Strovel...";
 
@@ -25,7 +25,7 @@ struct CataloguePair {
 };
 
 // Rows in id order, one per pair; blanks at either end of a text are part of it.
-constexpr std::array<CataloguePair, 55> kPairs = {{
+constexpr std::array<CataloguePair, 56> kPairs = {{
     {102, "Заменить Образец1 на Образец2", "Replace Pattern1 with Pattern2"},
     {104, "Оставить только строки, содержащие Образец1", "Leave only strings with Pattern1"},
     {106, "Удалить строки. содержащие Образец1", "Delete strings with Pattern1"},
@@ -99,6 +99,8 @@ constexpr std::array<CataloguePair, 55> kPairs = {{
     {206, "Исходный текст", "Input"},
     {208, "Результат", "Result"},
     {210, " слишком велик для сравнения", " is too large to compare"},
+    // A processing command stopped by the user.
+    {212, "Обработка остановлена", "Processing stopped"},
 }};
 
 // The row index is derived from the id, so every row must sit at its place.
@@ -108,7 +110,7 @@ constexpr bool pairsInIdOrder() {
   }
   return kFirstPairId + 2 * static_cast<int>(kPairs.size()) - 1 == kLastPairId;
 }
-static_assert(pairsInIdOrder(), "catalogue rows must cover 102..211 in id order");
+static_assert(pairsInIdOrder(), "catalogue rows must cover 102..213 in id order");
 
 // Appends the next argument, a text as its bytes and a number in decimal.
 // A conversion letter that does not match its argument's kind still takes

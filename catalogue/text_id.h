@@ -70,6 +70,7 @@ enum class TextId : int {
   InputHeader = 206,
   ResultHeader = 208,
   TooLargeToCompare = 210,
+  ProcessingStopped = 212,
 };
 
 }  // namespace strovel

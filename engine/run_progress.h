@@ -41,6 +41,10 @@ class RunProgress {
   // Reports and throws RunStopped when a stop was asked for.
   void checkpoint(RunPhase phase, double share) {
     report(phase, share);
+    checkStop();
+  }
+  // Throws RunStopped when a stop was asked for, reporting nothing.
+  void checkStop() {
     if (stopAsked()) throw RunStopped{};
   }
   // A hook that reports nowhere and never stops.
@@ -48,6 +52,48 @@ class RunProgress {
     static RunProgress quiet;
     return quiet;
   }
+};
+
+// Turns a run's reports into how far the whole run has got, from 0 to 1,
+// a share that only grows: the reading takes all of it when no rule sorts,
+// else half; each sort then takes an equal part of the rest, half for
+// ordering its lines and half for merging or writing them.
+//
+//   RunMeter meter(rules that sort);
+//   bar.setValue(int(meter.at(phase, share) * 99));
+class RunMeter {
+ public:
+  explicit RunMeter(std::size_t sorts) : sorts_(sorts) {}
+  double at(RunPhase phase, double share) {
+    share = std::clamp(share, 0.0, 1.0);
+    const double reading = sorts_ == 0 ? 1.0 : 0.5;
+    double at = share * reading;
+    if (phase != RunPhase::Reading && sorts_ > 0) {
+      // A sort's ordering after another's output, or output that starts
+      // over, is the next sort's.
+      const bool ordering = phase == RunPhase::Sorting;
+      if (sort_ < 0) {
+        sort_ = 0;
+      } else if (output_ && (ordering || share < last_)) {
+        ++sort_;
+      }
+      output_ = !ordering;
+      last_ = share;
+      const double each = (1 - reading) / static_cast<double>(sorts_);
+      const auto n =
+          static_cast<double>(std::min<std::size_t>(static_cast<std::size_t>(sort_), sorts_ - 1));
+      at = reading + n * each + (ordering ? share : 1 + share) * each / 2;
+    }
+    best_ = std::max(best_, at);
+    return best_;
+  }
+
+ private:
+  std::size_t sorts_;
+  int sort_ = -1;        // the sort whose phases come now
+  bool output_ = false;  // the last report was of merging or writing
+  double last_ = 0;
+  double best_ = 0;
 };
 
 // Passes the positions a phase reaches in a work of `total` units on to

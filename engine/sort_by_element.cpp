@@ -67,7 +67,10 @@ void ElementSort::walk(bool final) {
 // The held lines, sorted, go into a run; the text after them starts the
 // next run, behind the greatest key so far.
 void ElementSort::spill() {
-  held_->sort(&context_.progress);
+  // Runs put aside while the text is read report nothing of their own: the
+  // reading stands for them. A stop asked for meanwhile ends the run here.
+  context_.progress.checkStop();
+  held_->sort(nullptr);
   std::shared_ptr<Spool> spool = context_.files.createScratch();
   if (!spool) throw SpillFailed{};
   RunWriter writer(*spool, false);

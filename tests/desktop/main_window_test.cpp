@@ -316,5 +316,48 @@ TEST_F(MainWindowTest, EnterAndAFailedSaveKeepUnsavedEdits) {
   EXPECT_FALSE(w->isVisible());
 }
 
+// A long run can be watched and stopped. The bar moves on through the
+// phases of a sort, never back; while the run goes on the window's controls
+// wait, disabled, and drops are refused; Escape stops it: the result being
+// written is not put in place (the older file stays), the next file is not
+// processed, one message says so, and the window is usable at once.
+TEST_F(MainWindowTest, ALongRunShowsItsSortAndStopsOnEscape) {
+  writeAll("sort.shbl", file({Rule{"[", "", "]", SortByElement, 1, 1}}));
+  std::string big;
+  for (long i = 0; i < 300000; ++i) big += "line [" + std::to_string(i * 7919 % 1000) + "] x\r\n";
+  writeAll("big.txt", big);
+  writeAll("small.txt", "b[2]\r\na[1]\r\n");
+  start();
+  const auto process = [&](bool stop, QStringList files) {
+    std::vector<int> shown;
+    bool stopped = false;
+    answers.watch = [&](QObject* watched, QEvent* event) {
+      auto* bar = named<QProgressBar>(w.get(), "progress");
+      if (watched != bar || event->type() != QEvent::Paint) return;
+      shown.push_back(bar->value());
+      if (!stop || stopped || bar->value() < 60) return;
+      stopped = true;
+      EXPECT_FALSE(ui("processButton")->isEnabled() || ui("patternList")->isEnabled() ||
+                   w->acceptDrops());
+      QMetaObject::invokeMethod(
+          w.get(), [this] { QTest::keyClick(w.get(), Qt::Key_Escape); }, Qt::QueuedConnection);
+    };
+    w->processFiles(files);
+    answers.watch = nullptr;
+    return shown;
+  };
+  const QString bigFile = QString::fromStdString((dir / "big.txt").string());
+  const std::vector<int> shown = process(false, {bigFile});
+  EXPECT_TRUE(std::is_sorted(shown.begin(), shown.end()) && shown.back() == 100);
+  EXPECT_TRUE(std::any_of(shown.begin(), shown.end(), [](int v) { return v > 50 && v < 99; }));
+  writeAll("res_1.txt", "old");
+  fs::remove("res_2.txt");
+  answers.answer();
+  process(true, {bigFile, QString::fromStdString((dir / "small.txt").string())});
+  EXPECT_EQ(answers.messages, Strings{"Обработка остановлена"});
+  EXPECT_TRUE(readAll("res_1.txt") == "old" && !fs::exists("res_2.txt"));
+  EXPECT_TRUE(w->isVisible() && ui("processButton")->isEnabled() && w->acceptDrops());
+}
+
 }  // namespace
 }  // namespace strovel

@@ -241,7 +241,8 @@ TEST_F(ProcessingRun, SummaryLinesCutLongTextsAndResultsHaveTheirNames) {
 }
 
 // The progress hook hears the reading and a sort's ordering and writing,
-// each from 0 up to at most 1, in that order. A stop asked for at any of its
+// each from 0 up to at most 1, in that order, which the meter turns into
+// one bar. A stop asked for at any of its
 // checkpoints ends the run there: Stopped, no notice, the old result as it
 // was, and the reading and writing threads joined.
 TEST_F(ProcessingRun, StopsWhereTheProgressHookAsks) {
@@ -271,6 +272,17 @@ TEST_F(ProcessingRun, StopsWhereTheProgressHookAsks) {
     EXPECT_TRUE(share >= 0 && share <= 1 && (!same || share >= hook.heard[n - 1].second)) << n;
   }
   EXPECT_EQ(phases, "RSW");
+  // The meter gives the reading the first half of the bar and the sort the
+  // second, its ordering and its writing a quarter each, never going back.
+  RunMeter meter(1);
+  double last = 0;
+  for (const auto& [phase, share] : hook.heard) {
+    const double at = meter.at(phase, share);
+    const double low = phase == RunPhase::Reading ? 0 : phase == RunPhase::Sorting ? 0.5 : 0.75;
+    EXPECT_TRUE(at >= last && at >= low - 1e-9 && at <= low + (low == 0 ? 0.5 : 0.25) + 1e-9);
+    last = at;
+  }
+  EXPECT_GT(last, 0.99);
   const std::size_t checkpoints = hook.heard.size();
   for (const std::size_t stop : {std::size_t{1}, checkpoints / 2, checkpoints - 1, checkpoints}) {
     hook.stopAt = stop;

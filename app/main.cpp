@@ -15,6 +15,7 @@
 #include "app/stderr_notices.h"
 #include "platform/desktop.h"
 #include "platform/memory.h"
+#include "platform/stop_signals.h"
 
 int main(int argc, char** argv) {
   strovel::shareHeapUnderAddressLimit();
@@ -44,8 +45,10 @@ int main(int argc, char** argv) {
   }
   if (commandLine.batch) {
     strovel::StderrNotices notices(std::cerr, commandLine.silentMode);
+    strovel::catchStopSignals();
     return strovel::runBatch(commandLine, strovel::diskFileSystem(), notices,
-                             strovel::openWithDesktop);
+                             strovel::openWithDesktop,
+                             strovel::stderrIsTerminal() ? &std::cerr : nullptr);
   }
   // Decided before Qt sees argv: QApplication takes its own options out of it.
   const std::string openedPattern = strovel::openedPatternFile(argc, argv);

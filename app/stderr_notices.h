@@ -4,6 +4,7 @@
 // status: 2 when the pattern name is missing, 1 for any other failure.
 #pragma once
 
+#include <functional>
 #include <ostream>
 
 #include "catalogue/catalogue.h"
@@ -17,11 +18,14 @@ class StderrNotices : public NoticeSink {
   void notify(const Notice& notice) override;
   // 0 when nothing was reported.
   int exitStatus() const { return status_; }
+  // Called before a line is written (to clear a progress line first).
+  void setBeforeLine(std::function<void()> beforeLine) { beforeLine_ = std::move(beforeLine); }
 
  private:
   std::ostream& stream_;
   bool silent_;
   int status_ = 0;
+  std::function<void()> beforeLine_;
   LanguageSelector language_;
 };
 

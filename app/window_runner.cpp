@@ -17,7 +17,7 @@ namespace strovel {
 class WindowRunner::Running : public RunProgress {
  public:
   Running(WindowRunner& runner, const RuleList& rules, int pauseMs)
-      : runner_(runner), meter_(sortsIn(rules)), pauseMs_(pauseMs) {
+      : runner_(runner), meter_(sortingRules(rules)), pauseMs_(pauseMs) {
     runner_.running_ = true;
     runner_.stopAsked_ = false;
   }
@@ -38,12 +38,6 @@ class WindowRunner::Running : public RunProgress {
   void stopped() { runner_.notices_.notify({TextId::ProcessingStopped, {}}); }
 
  private:
-  static std::size_t sortsIn(const RuleList& rules) {
-    return static_cast<std::size_t>(std::count_if(rules.begin(), rules.end(), [](const Rule& r) {
-      return r.ActionType == SortByElement || r.ActionType == SortDistinct;
-    }));
-  }
-
   WindowRunner& runner_;
   RunMeter meter_;
   int pauseMs_;

@@ -105,6 +105,12 @@ RunStatus processFile(const RuleList& rules, const std::string& inputPath, int r
   return RunStatus::Written;
 }
 
+std::size_t sortingRules(const RuleList& rules) {
+  return static_cast<std::size_t>(std::count_if(rules.begin(), rules.end(), [](const Rule& r) {
+    return r.ActionType == SortByElement || r.ActionType == SortDistinct;
+  }));
+}
+
 bool withinMemory(NoticeSink& notices, const std::string& resultName,
                   const std::function<void()>& work) {
   try {

@@ -91,6 +91,9 @@ RunStatus processFile(const RuleList& rules, const std::string& inputPath, int r
                       const RunOptions& options, const RunEnvironment& environment,
                       RunSummary& summary);
 
+// How many of the rules sort: what a RunMeter divides a run by.
+std::size_t sortingRules(const RuleList& rules);
+
 // Runs `work` (a run, and whatever prepares it). Running out of memory in
 // it is a failure to create the result `resultName`, reported as such once
 // what the work held is released, not a crash; false then.

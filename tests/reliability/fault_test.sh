@@ -123,6 +123,24 @@ killed_merging() {
     cmp -s r.txt sorted100.txt && got_new=$((got_new + 1)) || fail "r.txt is torn after $delay s"
   done
 }
+# Stops a sort of 4 MB of memory with signal $1 once it has put runs aside: exit status 128 and
+# the signal's number, nothing on stderr, r.txt (old.txt) as it was, no spill or temporary file left. (A
+# program started in the background would ignore SIGINT: env gives it back its default.)
+stopped() {
+  local tries=0
+  "${CLEAN_ENV[@]}" TMPDIR="$WORK/spills" env --default-signal=INT "$KESTRUNE" --sort-memory=4M in_file=log100.txt out_file=r.txt templet=sort.shbl 2>.err &
+  until [ "$(ls -l "/proc/$!/fd" 2>/dev/null | grep -c -- "-> $WORK/spills/#[0-9]* (deleted)$")" -ge 10 ] ||
+    ! kill -0 $! 2>/dev/null || ((++tries > 4000)); do sleep 0.005; done
+  kill -"$1" $!; wait $!
+  status=$? err=$(cat .err)
+  same r.txt old.txt && no_leftovers
+  [ -z "$(ls -A spills)" ] || fail "spills left"
+}
+# A run on a terminal (script's): the progress line, drawn and at last blanked.
+on_terminal() {
+  script -qec "${CLEAN_ENV[*]} $KESTRUNE $*" /dev/null >tty.out
+  status=$? err=
+}
 # A pattern file $1 of the rules given, each "Pattern1/Pattern2/action/Pattern3/number/number".
 pattern() {
   local out=$1 rule fields && shift && printf 'vers=1\r\n' >"$out"
@@ -249,7 +267,13 @@ small_disk 200m|$TMPDIR on another file system|:|RUN_TMPDIR=$WORK/small run --so
 |invalid sort memory||run --sort-memory=12Q in_file=two.txt templet=sort.shbl|2|*|[[ $err == "kestrune: --sort-memory=12Q: not a size ("*")" ]] || fail "stderr $err"
 # A run killed while it merges: no file is left in $TMPDIR or beside the result, and the result
 # is the old one or the new one, whole.
-|SIGKILL while a spilled sort merges|cp old.txt r.txt|killed_merging|*|*|[ -z "$(ls -A spills)" ] || fail "spills left"; rm -f log100.txt sorted100.txt
+|SIGKILL while a spilled sort merges|cp old.txt r.txt|killed_merging|*|*|[ -z "$(ls -A spills)" ] || fail "spills left"
+# --- stopped by a signal, and the progress line -------------------------------
+|SIGINT during a sort|cp old.txt r.txt|stopped INT|130||
+|SIGTERM during a sort|cp old.txt r.txt|stopped TERM|143||
+# Three sorts of 1 MB of memory last more than a second.
+|a progress line on a terminal|pattern sort3.shbl '[/]/5//1/1' '[/]/5//1/1' '[/]/5//1/1'|on_terminal --sort-memory=1M in_file=log100.txt out_file=r.txt templet=sort3.shbl|0||created r.txt tty.out; grep -q $'\rkestrune:  [ 0-9][0-9]%  [0-9.]* MB/s  [0-9:]* left' tty.out && [[ $(cat tty.out) =~ $'\r'\ +$'\r'$ ]] || fail "$(od -c tty.out | tail -5)"
+|no progress line when silent|rm tty.out|on_terminal --sort-memory=1M +silent in_file=log100.txt out_file=r.txt templet=sort3.shbl|0||created r.txt tty.out; same tty.out /dev/null; rm -f log100.txt sorted100.txt
 
 # --- SIGKILL while writing ------------------------------------------------
 # A result that cannot leave room for the statistics block (a FIFO) has its text spooled and

@@ -16,7 +16,6 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenuBar>
-#include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QStyle>
@@ -25,6 +24,7 @@
 #include <new>
 
 #include "app/about_box.h"
+#include "app/dropped_files.h"
 #include "app/pattern_list_box.h"
 #include "editor/pattern_editor_dialog.h"
 #include "patterns/pattern_library.h"
@@ -391,27 +391,15 @@ bool MainWindow::showPreview(const RuleList& rules, const QString& path, bool ca
 // Files dropped on the window: a pattern file becomes the current pattern,
 // in its own folder, as when it is opened from the file manager; the other
 // files are processed as if chosen in the file dialog, in the order dropped.
-void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
-  const QList<QUrl> urls = event->mimeData()->urls();
-  if (std::any_of(urls.begin(), urls.end(), [](const QUrl& url) { return url.isLocalFile(); }))
-    event->acceptProposedAction();
-}
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) { takeAsCopy(event); }
+
+void MainWindow::dragMoveEvent(QDragMoveEvent* event) { takeAsCopy(event); }
 
 void MainWindow::dropEvent(QDropEvent* event) {
-  QStringList inputs;
-  QString pattern;
-  for (const QUrl& url : event->mimeData()->urls()) {
-    if (!url.isLocalFile()) continue;
-    const QString path = url.toLocalFile();
-    if (path.endsWith(QString::fromLatin1(kPatternExtension))) {
-      if (pattern.isEmpty()) pattern = path;
-    } else {
-      inputs << path;
-    }
-  }
-  event->acceptProposedAction();
-  if (!pattern.isEmpty() && !openDroppedPattern(pattern)) return;
-  processFiles(inputs);
+  if (!takeAsCopy(event)) return;
+  const DroppedFiles files = droppedFiles(*event->mimeData());
+  if (!files.pattern.isEmpty() && !openDroppedPattern(files.pattern)) return;
+  processFiles(files.inputs);
 }
 
 bool MainWindow::openDroppedPattern(const QString& path) {

@@ -22,6 +22,7 @@
 
 class QCheckBox;
 class QDragEnterEvent;
+class QDragMoveEvent;
 class QDropEvent;
 class QLineEdit;
 class QMenu;
@@ -79,6 +80,7 @@ class MainWindow : public QDialog {
   void closeEvent(QCloseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   void dragEnterEvent(QDragEnterEvent* event) override;
+  void dragMoveEvent(QDragMoveEvent* event) override;
   void dropEvent(QDropEvent* event) override;
 
  private:

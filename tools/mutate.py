@@ -219,6 +219,10 @@ FAULTS = [
     ("yes-closes-after-a-failed-save", "app/main_window.cpp",
      "      return savePattern(pattern_, pattern_.currentPatternPath, files_, notices_);",
      "      savePattern(pattern_, pattern_.currentPatternPath, files_, notices_);\n      return true;"),
+    ("drop-taken-as-proposed", "app/dropped_files.cpp",
+     "  event->setDropAction(Qt::CopyAction);\n", ""),
+    ("folder-type-left-english", "ui/ui_text.cpp",
+     'return QStringLiteral("Папка");', "return {};"),
     # Window details
     ("window-buttons-auto-default", "app/main_window.cpp",
      "b->setAutoDefault(false);", "b->setAutoDefault(true);"),

@@ -29,14 +29,38 @@ QString dialogFilter(std::string_view catalogueFilter) {
   return filters.join(QStringLiteral(";;"));
 }
 
+namespace {
+
+// What Qt's own Russian catalogue lacks: the file dialog's type of a
+// folder and a drive (their context was renamed after the catalogue was
+// made).
+class MissingQtTexts : public QTranslator {
+ public:
+  using QTranslator::QTranslator;
+  bool isEmpty() const override { return false; }
+  QString translate(const char* context, const char* source, const char* /*disambiguation*/,
+                    int /*n*/) const override {
+    if (qstrcmp(context, "QAbstractFileIconProvider") != 0) return {};
+    if (qstrcmp(source, "Folder") == 0) return QStringLiteral("Папка");
+    if (qstrcmp(source, "Drive") == 0) return QStringLiteral("Диск");
+    if (qstrcmp(source, "File") == 0) return QStringLiteral("Файл");
+    return {};
+  }
+};
+
+}  // namespace
+
 void loadQtTranslations(int language) {
-  static QTranslator* installed = nullptr;
+  static bool installed = false;
   if (installed || language != LanguageSelector::kRussian) return;
-  auto* translator = new QTranslator(QCoreApplication::instance());
+  installed = true;
+  QObject* app = QCoreApplication::instance();
+  // Installed first, so asked last: Qt's catalogue wins where it has a text.
+  QCoreApplication::installTranslator(new MissingQtTexts(app));
+  auto* translator = new QTranslator(app);
   if (translator->load(QStringLiteral("qtbase_ru"),
-                       QLibraryInfo::path(QLibraryInfo::TranslationsPath)) &&
-      QCoreApplication::installTranslator(translator)) {
-    installed = translator;
+                       QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    QCoreApplication::installTranslator(translator);
   } else {
     delete translator;
   }

@@ -101,10 +101,24 @@ class MainWindowTest : public testing::Test {
     QList<QUrl> urls;
     for (const fs::path& path : paths) urls << QUrl::fromLocalFile(QString::fromStdString(path));
     data.setUrls(urls);
-    QDragEnterEvent enter({5, 5}, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QDropEvent dropped({5, 5}, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    // As a file manager drags with Shift held: a move proposed, a copy
+    // possible. The window takes a copy, and a drag that can only move not
+    // at all.
+    const Qt::DropActions either = Qt::CopyAction | Qt::MoveAction;
+    QDragEnterEvent moveOnly({5, 5}, Qt::MoveAction, &data, Qt::LeftButton, Qt::ShiftModifier);
+    EXPECT_FALSE(QApplication::sendEvent(w.get(), &moveOnly) && moveOnly.isAccepted());
+    QDragEnterEvent enter({5, 5}, either, &data, Qt::LeftButton, Qt::ShiftModifier);
+    enter.setDropAction(Qt::MoveAction);
+    QDragMoveEvent move({6, 6}, either, &data, Qt::LeftButton, Qt::ShiftModifier);
+    move.setDropAction(Qt::MoveAction);
+    QDropEvent dropped({6, 6}, either, &data, Qt::LeftButton, Qt::ShiftModifier);
+    dropped.setDropAction(Qt::MoveAction);
     EXPECT_TRUE(QApplication::sendEvent(w.get(), &enter) && enter.isAccepted());
+    EXPECT_TRUE(QApplication::sendEvent(w.get(), &move) && move.isAccepted());
     QApplication::sendEvent(w.get(), &dropped);
+    EXPECT_EQ(enter.dropAction(), Qt::CopyAction);
+    EXPECT_EQ(move.dropAction(), Qt::CopyAction);
+    EXPECT_EQ(dropped.dropAction(), Qt::CopyAction);
   }
 
   const ScratchFolder scratch;
@@ -255,6 +269,8 @@ TEST_F(MainWindowTest, ProcessesPreviewsAndAnswersF1Everywhere) {
         texts << text->property("text").toString();
       EXPECT_TRUE(!qobject_cast<QFileDialog*>(modal) ||
                   texts.filter(QRegularExpression("[а-яА-Я]")).size() == 5);
+      // The type of a folder in its list, which Qt's catalogue lacks.
+      EXPECT_EQ(QAbstractFileIconProvider().type(QFileInfo(QDir::currentPath())), "Папка");
       answers.answer();
       QTest::keyClick(modal, Qt::Key_F1);
       qobject_cast<QDialog*>(modal)->reject();

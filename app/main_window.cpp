@@ -184,11 +184,14 @@ void MainWindow::buildMenu() {
   }
 }
 
-// What the window adds to the menus: the preview after the save commands,
-// F1 named beside the syntax command, and the About item at the end of
-// Help, loaded by its own id and shown only with a text.
+// What the window adds to the menus: keys for the list and the saves, the
+// preview after the save commands, F1 named beside the syntax command, and the About item at the
+// end of Help, loaded by its own id and shown only with a text.
 void MainWindow::addCommandExtras(QMenu* menu, MenuCommand command, QAction* action) {
+  if (command == MenuCommand::RefreshPatternList) action->setShortcut(Qt::Key_F5);
+  if (command == MenuCommand::SavePattern) action->setShortcut(Qt::CTRL | Qt::Key_S);
   if (command == MenuCommand::SavePatternAs) {
+    action->setShortcut(Qt::CTRL | Qt::SHIFT | Qt::Key_S);
     menu->addSeparator();
     QAction* preview = menu->addAction(toDisplay(text(TextId::PreviewCommand)));
     preview->setObjectName(QStringLiteral("previewAction"));

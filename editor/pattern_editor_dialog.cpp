@@ -333,6 +333,7 @@ void PatternEditorDialog::fillEdits(const Rule& rule) {
 void PatternEditorDialog::storePatternText(RuleField field, const QString& text) {
   if (filling_) return;
   model_.storePatternText(field, fromDisplay(text));
+  if (model_.selected()) showRuleTexts(*model_.selected());
 }
 
 void PatternEditorDialog::storeLocation(LocationField field, const QString& text) {
@@ -372,11 +373,29 @@ QString PatternEditorDialog::actionName(std::int32_t actionType) const {
 }
 
 // A list entry shows its action's name, cut to the list's width; the
-// tooltip shows it whole.
+// tooltip shows it whole, with the texts the rule uses, so that two rules
+// of one action tell apart.
 void PatternEditorDialog::addListEntry(std::size_t row, std::int32_t actionType) {
-  auto* item = new QListWidgetItem(actionName(actionType));
-  item->setToolTip(item->text());
-  ruleList_->insertItem(static_cast<int>(row), item);
+  ruleList_->insertItem(static_cast<int>(row), new QListWidgetItem(actionName(actionType)));
+  showRuleTexts(row);
+}
+
+void PatternEditorDialog::showRuleTexts(std::size_t row) {
+  QListWidgetItem* item = ruleList_->item(static_cast<int>(row));
+  if (!item || row >= model_.rules().size()) return;
+  const Rule& rule = model_.rules().at(row);
+  const std::optional<ControlStates> states = controlStatesFor(rule.ActionType);
+  QStringList lines{item->text()};
+  const auto add = [&](TextId label, const std::string& text, bool used) {
+    QString shown = toDisplay(text);
+    if (shown.size() > 200) shown = shown.left(200) + QStringLiteral("...");
+    if (used && !text.empty())
+      lines << caption(label) + QStringLiteral(": \u00AB") + shown + QStringLiteral("\u00BB");
+  };
+  add(TextId::Pattern1Label, rule.Pattern1, true);
+  add(TextId::Pattern2Label, rule.Pattern2, !states || states->pattern2Enabled);
+  add(TextId::Pattern3Label, rule.Pattern3, !states || states->pattern3Enabled);
+  item->setToolTip(lines.join(QLatin1Char('\n')));
 }
 
 void PatternEditorDialog::selectListEntry(std::optional<std::size_t> index) {

@@ -64,6 +64,7 @@ class PatternEditorDialog : public QDialog {
   QString actionName(std::int32_t actionType) const;
   void selectListEntry(std::optional<std::size_t> index);
   void addListEntry(std::size_t row, std::int32_t actionType);
+  void showRuleTexts(std::size_t row);
 
   LanguageSelector language_;
   PatternEditorModel model_;

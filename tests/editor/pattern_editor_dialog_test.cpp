@@ -121,5 +121,23 @@ TEST(PatternEditorDialogTest, ControlsFollowTheSelectedRuleAndClosingKeepsItsByt
   }
 }
 
+// The list's tooltips: the action's whole name and the texts its rule uses,
+// kept up to date as a text is typed, so that two rules of one action tell
+// apart in the list.
+TEST(PatternEditorDialogTest, ListTooltipsShowEachRulesTexts) {
+  // A Rule's texts: Pattern1, Pattern3, Pattern2.
+  Editor editor(rulesOf({Rule{"x", "unused", "y", Replace, 1, 1}, Rule{"a", "", "", Replace, 1, 1},
+                         Rule{"k", "unused", "unused", KeepLinesWith, 1, 1}}));
+  auto* list = named<QListWidget>(&editor, "ruleList");
+  const auto tip = [&](int row) { return list->item(row)->toolTip().toStdString(); };
+  EXPECT_EQ(tip(0), "Заменить Образец1 на Образец2\nОбразец1: «x»\nОбразец2: «y»");
+  EXPECT_EQ(tip(1), "Заменить Образец1 на Образец2\nОбразец1: «a»");
+  EXPECT_EQ(tip(2), "Оставить только строки, содержащие Образец1\nОбразец1: «k»");
+  editor.shown(1);
+  QTest::keyClicks(editor.at("pattern2Edit"), "b");
+  EXPECT_EQ(tip(1), "Заменить Образец1 на Образец2\nОбразец1: «a»\nОбразец2: «b»");
+  EXPECT_EQ(tip(0), "Заменить Образец1 на Образец2\nОбразец1: «x»\nОбразец2: «y»");
+}
+
 }  // namespace
 }  // namespace strovel

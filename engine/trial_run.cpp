@@ -3,6 +3,7 @@
 // make.
 #include "engine/trial_run.h"
 
+#include <algorithm>
 #include <memory>
 
 #include "platform/codepage.h"
@@ -110,6 +111,36 @@ std::optional<TrialResult> trialRun(const RuleList& rules, const std::string& in
   if (options.dosMode) oemToAnsi(result.input);
   result.result = fromWrittenText(files.written);
   return result;
+}
+
+namespace {
+
+RuleList firstRules(const RuleList& rules, std::size_t count) {
+  RuleList first;
+  for (std::size_t i = 0; i < count; ++i) first.at(first.append()) = rules.at(i);
+  return first;
+}
+
+}  // namespace
+
+std::optional<TrialResult> trialStep(const RuleList& rules, std::size_t step,
+                                     const std::string& inputPath, const RunOptions& options,
+                                     const RunEnvironment& environment) {
+  std::optional<TrialResult> after =
+      trialRun(firstRules(rules, step + 1), inputPath, options, environment);
+  if (!after) return std::nullopt;
+  std::size_t before = 0;  // summaries of the rules before the step
+  if (step > 0) {
+    std::optional<TrialResult> earlier =
+        trialRun(firstRules(rules, step), inputPath, options, environment);
+    if (!earlier) return std::nullopt;
+    after->input = std::move(earlier->result);
+    before = earlier->summary.size();
+  }
+  after->summary.erase(after->summary.begin(),
+                       after->summary.begin() +
+                           static_cast<std::ptrdiff_t>(std::min(before, after->summary.size())));
+  return after;
 }
 
 }  // namespace strovel

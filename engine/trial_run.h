@@ -28,6 +28,16 @@ struct TrialResult {
 std::optional<TrialResult> trialRun(const RuleList& rules, const std::string& inputPath,
                                     const RunOptions& options, const RunEnvironment& environment);
 
+// One rule's part in a trial run of the rules: `input` is the text before
+// rule `step` (0-based) and `result` the text after it, each as a result
+// file of the rules up to there would hold it, and `summary` holds what
+// that rule did (nothing when its action is unknown). Two trial runs, of
+// the rules before the step and of those up to it; nullopt as trialRun.
+// Precondition: step < rules.size().
+std::optional<TrialResult> trialStep(const RuleList& rules, std::size_t step,
+                                     const std::string& inputPath, const RunOptions& options,
+                                     const RunEnvironment& environment);
+
 // Undoes the text-mode writing of a result: each CR LF becomes LF.
 std::string fromWrittenText(std::string_view written);
 

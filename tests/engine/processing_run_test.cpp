@@ -15,6 +15,7 @@
 
 #include "engine/key_sort.h"
 #include "engine/text_search.h"
+#include "engine/trial_run.h"
 #include "literal_run.h"
 
 namespace strovel {
@@ -291,6 +292,42 @@ TEST_F(ProcessingRun, StopsWhereTheProgressHookAsks) {
     EXPECT_EQ(disk.files.at("res_1.txt"), "old");
     EXPECT_EQ(sink.notices, Notices{});
   }
+}
+
+// A pattern stepped through rule by rule: each step starts from the text
+// the step before ended with, the first from the input the whole trial run
+// read and the last ending with its result, and the steps' summaries make
+// the whole run's summary lines.
+TEST_F(ProcessingRun, TrialStepsChainIntoTheWholeRun) {
+  Random random{std::mt19937(7)};
+  for (int i = 0; i < 400; ++i) {
+    disk.files = {{"in.txt", i % 3 ? random.text(300) : random.keyedLines()}};
+    std::vector<Rule> rules(random.pick(1, 5));
+    for (Rule& r : rules) r = random.rule();
+    options = {.dosMode = random.pick(0, 1) == 1};
+    const RuleList list = rulesOf(rules);
+    const RunEnvironment environment(disk, sink);
+    const std::optional<TrialResult> whole = trialRun(list, "in.txt", options, environment);
+    ASSERT_TRUE(whole);
+    std::string text = whole->input;
+    std::vector<std::string> lines;
+    for (std::size_t step = 0; step < rules.size(); ++step) {
+      const std::optional<TrialResult> part = trialStep(list, step, "in.txt", options, environment);
+      ASSERT_TRUE(part);
+      EXPECT_EQ(part->input, text) << i << " " << step;
+      EXPECT_EQ(part->summary.size(), rules[step].ActionType <= 7 ? 1u : 0u);
+      for (const std::string& line : summaryLines(part->summary, LanguageSelector{}))
+        lines.push_back(line);
+      text = part->result;
+    }
+    EXPECT_EQ(text, whole->result) << i;
+    EXPECT_EQ(lines, summaryLines(whole->summary, LanguageSelector{})) << i;
+  }
+  disk.files.clear();
+  sink.notices.clear();
+  EXPECT_FALSE(
+      trialStep(rulesOf({rule(Replace, "a")}), 0, "in.txt", options, RunEnvironment(disk, sink)));
+  EXPECT_EQ(sink.notices, (Notices{{TextId::DoesNotOpen, "in.txt"}}));
 }
 
 }  // namespace

@@ -4,32 +4,9 @@
 
 #include <algorithm>
 
+#include "preview/line_pairing.h"
+
 namespace strovel {
-
-namespace {
-
-// Blocks of changes up to this many pairs of lines are paired by likeness.
-constexpr std::size_t kPairedCells = 1 << 18;
-// Only this much of each end of a line is compared.
-constexpr std::size_t kComparedBytes = 512;
-
-// How much two lines resemble each other, 0 to 1000: the share of the
-// longer one that their common beginning and end make up.
-int likeness(std::string_view a, std::string_view b) {
-  const std::size_t longer = std::max(a.size(), b.size());
-  if (longer == 0) return 1000;
-  const std::size_t most = std::min({a.size(), b.size(), kComparedBytes});
-  std::size_t prefix = 0;
-  while (prefix < most && a[prefix] == b[prefix]) ++prefix;
-  std::size_t suffix = 0;
-  const std::size_t rest = std::min(a.size(), b.size()) - prefix;
-  while (suffix < std::min(rest, kComparedBytes) &&
-         a[a.size() - 1 - suffix] == b[b.size() - 1 - suffix])
-    ++suffix;
-  return static_cast<int>((prefix + suffix) * 1000 / std::min(longer, 2 * kComparedBytes));
-}
-
-}  // namespace
 
 void Alignment::add(Kind kind, std::size_t left, std::size_t right, std::size_t count) {
   if (count == 0) return;
@@ -45,42 +22,14 @@ void Alignment::add(Kind kind, std::size_t left, std::size_t right, std::size_t 
   rows_ += count;
 }
 
-// One block of changes: the pairs that keep their order and resemble each
-// other most in all (a longest-common-subsequence table where a pair counts
-// by its likeness, from half alike), the rest removed and added in between.
+// One block of changes: the lines that resemble each other side by side,
+// the rest removed and added in between.
 void Alignment::addBlock(const TextLines& leftText, const TextLines& rightText, std::size_t left,
-                         std::size_t leftCount, std::size_t right, std::size_t rightCount) {
-  std::vector<std::pair<std::size_t, std::size_t>> pairs;
-  if (leftCount * rightCount <= kPairedCells) {
-    const std::size_t columns = rightCount + 1;
-    std::vector<int> best((leftCount + 1) * columns, 0), alike(leftCount * rightCount, 0);
-    for (std::size_t i = 1; i <= leftCount; ++i) {
-      for (std::size_t j = 1; j <= rightCount; ++j) {
-        const int score = likeness(leftText.line(left + i - 1), rightText.line(right + j - 1));
-        alike[(i - 1) * rightCount + j - 1] = score;
-        int& cell = best[i * columns + j];
-        cell = std::max(best[(i - 1) * columns + j], best[i * columns + j - 1]);
-        if (score >= 500) cell = std::max(cell, best[(i - 1) * columns + j - 1] + score);
-      }
-    }
-    for (std::size_t i = leftCount, j = rightCount; i > 0 && j > 0;) {
-      const int cell = best[i * columns + j];
-      if (cell == best[(i - 1) * columns + j]) {
-        --i;
-      } else if (cell == best[i * columns + j - 1]) {
-        --j;
-      } else {
-        pairs.emplace_back(i - 1, j - 1);
-        --i;
-        --j;
-      }
-    }
-    std::reverse(pairs.begin(), pairs.end());
-  } else {
-    for (std::size_t k = 0; k < std::min(leftCount, rightCount); ++k) pairs.emplace_back(k, k);
-  }
+                         std::size_t leftCount, std::size_t right, std::size_t rightCount,
+                         const std::atomic<bool>* cancelled) {
   std::size_t i = 0, j = 0;
-  for (const auto& [pi, pj] : pairs) {
+  for (const auto& [pi, pj] :
+       pairLines(leftText, left, leftCount, rightText, right, rightCount, cancelled)) {
     add(Kind::Removed, left + i, 0, pi - i);
     add(Kind::Added, 0, right + j, pj - j);
     add(Kind::Changed, left + pi, right + pj, 1);
@@ -100,19 +49,21 @@ Alignment Alignment::unaligned(std::size_t leftLines, std::size_t rightLines) {
 }
 
 Alignment Alignment::fromDiff(const LineDiff& diff, const TextLines& leftText,
-                              const TextLines& rightText) {
+                              const TextLines& rightText, const std::atomic<bool>* cancelled) {
   Alignment a;
   const std::size_t leftLines = leftText.count();
   a.leftLines_ = leftLines;
   a.rightLines_ = rightText.count();
   std::size_t left = 0, right = 0;  // the first lines not yet placed
   for (const DiffHunk& hunk : diff.hunks) {
+    if (cancelled && cancelled->load(std::memory_order_relaxed)) break;
     // A start names the line before when its count is 0.
     const std::size_t leftStart = hunk.beforeCount > 0 ? hunk.beforeStart - 1 : hunk.beforeStart;
     const std::size_t rightStart = hunk.afterCount > 0 ? hunk.afterStart - 1 : hunk.afterStart;
     a.add(Kind::Same, left, right, leftStart - left);
     a.changes_.push_back(a.rows_);
-    a.addBlock(leftText, rightText, leftStart, hunk.beforeCount, rightStart, hunk.afterCount);
+    a.addBlock(leftText, rightText, leftStart, hunk.beforeCount, rightStart, hunk.afterCount,
+               cancelled);
     a.removed_ += hunk.beforeCount;
     a.added_ += hunk.afterCount;
     left = leftStart + hunk.beforeCount;

@@ -1,17 +1,17 @@
 // The rows of the preview: the input and the result side by side, lined up
 // by their line diff. Equal lines share a row; in a block of changes, lines
-// that resemble each other (much of their beginning and end in common) pair
-// up as changed rows, in order, and the rest are removed (left only) or
-// added (right only). A block too large to compare line by line pairs its
-// lines by position. A text that a sort reordered
-// is not lined up: row i shows line i of each side. Rows are held as
-// segments, so a text of millions of unchanged lines costs a few entries.
+// that resemble each other (pairLines) pair up as changed rows, in order,
+// and the rest are removed (left only) or added (right only). A text that a
+// sort reordered is not lined up: row i shows line i of each side. Rows are
+// held as segments, so a text of millions of unchanged lines costs a few
+// entries.
 //
 //   Alignment rows = Alignment::fromDiff(diffLines(input, result, 0), inputLines, resultLines);
 //   Alignment::Row row = rows.row(7);        // which line of each side, and how
 //   std::optional<std::size_t> next = rows.nextChange(7);
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -33,8 +33,10 @@ class Alignment {
 
   // Row i holds line i of each side, where the side has one.
   static Alignment unaligned(std::size_t leftLines, std::size_t rightLines);
-  // From a diff of the two texts made without context lines.
-  static Alignment fromDiff(const LineDiff& diff, const TextLines& left, const TextLines& right);
+  // From a diff of the two texts made without context lines. Once
+  // `cancelled` is set it gives up early; its rows are then incomplete.
+  static Alignment fromDiff(const LineDiff& diff, const TextLines& left, const TextLines& right,
+                            const std::atomic<bool>* cancelled = nullptr);
 
   std::size_t rows() const { return rows_; }
   Row row(std::size_t index) const;
@@ -56,7 +58,8 @@ class Alignment {
   };
   void add(Kind kind, std::size_t left, std::size_t right, std::size_t count);
   void addBlock(const TextLines& leftText, const TextLines& rightText, std::size_t left,
-                std::size_t leftCount, std::size_t right, std::size_t rightCount);
+                std::size_t leftCount, std::size_t right, std::size_t rightCount,
+                const std::atomic<bool>* cancelled);
 
   std::vector<Segment> segments_;
   std::vector<std::size_t> changes_;

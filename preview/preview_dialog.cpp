@@ -11,6 +11,7 @@
 #include <chrono>
 #include <thread>
 
+#include "preview/elided_label.h"
 #include "preview/preview_view.h"
 #include "ui/ui_text.h"
 
@@ -38,6 +39,10 @@ PreviewDialog::PreviewDialog(std::shared_ptr<const TrialResult> trial, bool reor
   view_->setFocus();
 }
 
+PreviewDialog::~PreviewDialog() {
+  if (aligning_) aligning_->cancelled.store(true, std::memory_order_relaxed);
+}
+
 QString PreviewDialog::text(TextId id) const { return toDisplay(localizedString(language_, id)); }
 
 // The summary lines of the rules, four lines high.
@@ -57,10 +62,9 @@ QWidget* PreviewDialog::buildSummary() {
 // The row under the sides: the changes before and after, the status, Write
 // and Close; the change keys work wherever the focus is.
 QLayout* PreviewDialog::buildButtons(bool canWrite) {
-  status_ = new QLabel(this);
+  // A long note never widens the window; it is cut to fit.
+  status_ = new ElidedLabel(this);
   status_->setObjectName(QStringLiteral("previewStatus"));
-  // A long note never widens the window.
-  status_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
   const auto button = [this](const char* name, TextId id) {
     auto* b = new QPushButton(text(id), this);
     b->setObjectName(QLatin1String(name));
@@ -95,8 +99,8 @@ QLayout* PreviewDialog::buildButtons(bool canWrite) {
 }
 
 // A sort's result and a text too large are shown unaligned; any other is
-// diffed on a worker thread that owns what it needs, and the window polls
-// for the end.
+// diffed and lined up on a worker thread that owns what it needs (the
+// trial, its own line index), and the window polls for the end.
 void PreviewDialog::startAligning(bool reorders) {
   if (reorders) {
     note_ = TextId::SortedStatus;
@@ -109,7 +113,12 @@ void PreviewDialog::startAligning(bool reorders) {
   note_ = TextId::AligningStatus;
   aligning_ = std::make_shared<Aligning>();
   std::thread([state = aligning_, trial = trial_] {
-    state->diff = diffLines(trial->input, trial->result, 0);
+    const LineDiff diff = diffLines(trial->input, trial->result, 0);
+    state->failed = diff.failed;
+    if (!diff.failed && !state->cancelled.load(std::memory_order_relaxed)) {
+      const TextLines left(trial->input), right(trial->result);
+      state->rows = Alignment::fromDiff(diff, left, right, &state->cancelled);
+    }
     state->done.store(true, std::memory_order_release);
   }).detach();
   poll_ = new QTimer(this);
@@ -130,11 +139,9 @@ void PreviewDialog::waitForAlignment() {
 void PreviewDialog::alignmentDone() {
   if (poll_) poll_->stop();
   if (note_ != TextId::AligningStatus) return;
-  const LineDiff& diff = aligning_->diff;
   note_.reset();
-  if (diff.failed) note_ = TextId::TooLargeToAlignStatus;
-  if (!diff.failed)
-    view_->setRows(Alignment::fromDiff(diff, view_->leftLines(), view_->rightLines()));
+  if (aligning_->failed) note_ = TextId::TooLargeToAlignStatus;
+  if (aligning_->rows) view_->setRows(std::move(*aligning_->rows));
   aligning_.reset();
   showStatus();
   if (!view_->rows().changes().empty()) view_->showRow(view_->rows().changes().front());
@@ -146,33 +153,29 @@ void PreviewDialog::showStatus() {
   previous_->setEnabled(navigable);
   next_->setEnabled(navigable);
   if (note_) {
-    status_->setText(text(*note_));
+    status_->setFullText(text(*note_));
     return;
   }
   if (changes.empty()) {
-    status_->setText(text(TextId::NoChangesStatus));
+    status_->setFullText(text(TextId::NoChangesStatus));
     return;
   }
-  status_->setText(toDisplay(formatText(localizedString(language_, TextId::ChangesStatus),
-                                        {static_cast<std::uint64_t>(changes.size()),
-                                         static_cast<std::uint64_t>(view_->rows().removedLines()),
-                                         static_cast<std::uint64_t>(view_->rows().addedLines())})));
+  status_->setFullText(
+      toDisplay(formatText(localizedString(language_, TextId::ChangesStatus),
+                           {static_cast<std::uint64_t>(changes.size()),
+                            static_cast<std::uint64_t>(view_->rows().removedLines()),
+                            static_cast<std::uint64_t>(view_->rows().addedLines())})));
 }
 
+// Both move from the row in view (PreviewView::navigationRow), so that a
+// change near where the user scrolled is found, not one near the last
+// change visited.
 void PreviewDialog::nextChange() {
-  const auto& rows = view_->rows();
-  const std::optional<std::size_t> current = view_->currentRow();
-  const std::optional<std::size_t> next =
-      current ? rows.nextChange(*current)
-              : (rows.changes().empty() ? std::nullopt
-                                        : std::optional<std::size_t>(rows.changes().front()));
-  if (next) view_->showRow(*next);
+  if (const auto next = view_->rows().nextChange(view_->navigationRow())) view_->showRow(*next);
 }
 
 void PreviewDialog::previousChange() {
-  const std::optional<std::size_t> current = view_->currentRow();
-  if (!current) return;
-  if (const std::optional<std::size_t> previous = view_->rows().previousChange(*current))
+  if (const auto previous = view_->rows().previousChange(view_->navigationRow()))
     view_->showRow(*previous);
 }
 

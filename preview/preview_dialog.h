@@ -1,11 +1,13 @@
 // The preview window: what a pattern does to one input, before anything is
 // written. The summary lines of the rules, then the input and the result
 // side by side (PreviewView), lined up by their line diff, with the count
-// of changes and next / previous change from the keyboard. The diff of a
-// large text is made on a worker thread while the window is already open;
-// the sides show unaligned until it is done. Closing the window does not
-// wait for it: the worker owns what it needs and ends on its own. A pattern that sorts is never
-// lined up, nor a text too large to diff in reasonable memory.
+// of changes and next / previous change from the keyboard, from the row in
+// view. The diff of a large text and the rows built from it are made on a
+// worker thread while the window is already open; the sides show unaligned
+// until it is done. Closing the window does not wait for it: the worker
+// owns what it needs, gives up soon after, and ends on its own. A pattern
+// that sorts is never lined up, nor a text too large to diff in reasonable
+// memory.
 //
 //   PreviewDialog preview(trial, /*reorders=*/false, "in.txt", /*canWrite=*/true, window);
 //   if (preview.exec() == QDialog::Accepted) { /* "Write result" was pressed */ }
@@ -17,16 +19,16 @@
 #include <optional>
 
 #include "catalogue/catalogue.h"
-#include "diff/text_diff.h"
 #include "engine/trial_run.h"
+#include "preview/alignment.h"
 
-class QLabel;
 class QLayout;
 class QPushButton;
 class QTimer;
 
 namespace strovel {
 
+class ElidedLabel;
 class PreviewView;
 
 class PreviewDialog : public QDialog {
@@ -38,6 +40,8 @@ class PreviewDialog : public QDialog {
 
   PreviewDialog(std::shared_ptr<const TrialResult> trial, bool reorders,
                 const std::string& inputName, bool canWrite, QWidget* parent = nullptr);
+  // Tells a worker still lining up to give up.
+  ~PreviewDialog() override;
 
   void nextChange();
   void previousChange();
@@ -56,15 +60,18 @@ class PreviewDialog : public QDialog {
 
   std::shared_ptr<const TrialResult> trial_;
   PreviewView* view_ = nullptr;
-  QLabel* status_ = nullptr;
+  ElidedLabel* status_ = nullptr;
   QPushButton* next_ = nullptr;
   QPushButton* previous_ = nullptr;
   QTimer* poll_ = nullptr;
   std::optional<TextId> note_;  // shown instead of the count of changes
-  // What the worker writes; `done` publishes `diff`.
+  // What the worker writes; `done` publishes `failed` and `rows`. Once
+  // `cancelled` is set, the worker stops early and its rows are not used.
   struct Aligning {
     std::atomic<bool> done{false};
-    LineDiff diff;
+    std::atomic<bool> cancelled{false};
+    bool failed = false;
+    std::optional<Alignment> rows;
   };
   std::shared_ptr<Aligning> aligning_;
 };

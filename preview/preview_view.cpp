@@ -74,6 +74,13 @@ std::size_t PreviewView::firstVisibleRow() const {
   return static_cast<std::size_t>(verticalScrollBar()->value());
 }
 
+std::size_t PreviewView::navigationRow() const {
+  const std::size_t first = firstVisibleRow();
+  const auto visible = static_cast<std::size_t>(std::max(1, viewport()->height() / rowHeight_));
+  if (current_ && *current_ >= first && *current_ < first + visible) return *current_;
+  return first;
+}
+
 void PreviewView::showRow(std::size_t row) {
   current_ = row;
   const int visible = viewport()->height() / rowHeight_;

@@ -34,6 +34,9 @@ class PreviewView : public QAbstractScrollArea {
   void showRow(std::size_t row);
   std::optional<std::size_t> currentRow() const { return current_; }
   std::size_t firstVisibleRow() const;
+  // Where next / previous change move from: the current row while it is in
+  // view, else the first row in view.
+  std::size_t navigationRow() const;
 
  signals:
   // Alt+Down and Alt+Up in the view.

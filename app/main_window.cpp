@@ -383,10 +383,8 @@ bool MainWindow::showPreview(const RuleList& rules, const QString& path, bool ca
   lastInput_ = path;
   std::optional<TrialResult> trial = runner_.trial(rules, fromDisplayPath(path), runOptions());
   if (!trial) return false;
-  const bool reorders = std::any_of(rules.begin(), rules.end(), [](const Rule& rule) {
-    return rule.ActionType == SortByElement || rule.ActionType == SortDistinct;
-  });
-  PreviewDialog preview(std::make_shared<const TrialResult>(std::move(*trial)), reorders,
+  PreviewDialog preview(std::make_shared<const TrialResult>(std::move(*trial)),
+                        {rules, files_.absolutePath(fromDisplayPath(path)), runOptions()},
                         fromDisplayPath(QFileInfo(path).fileName()), canWrite, this);
   return preview.exec() == QDialog::Accepted && canWrite;
 }

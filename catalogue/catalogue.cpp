@@ -1,5 +1,5 @@
 // The string catalogue compiled into the program: the About item (101) and
-// the 56 Russian/English pairs 102..213, held as UTF-8 literals and
+// the 59 Russian/English pairs 102..219, held as UTF-8 literals and
 // converted to the locale's codeset when loaded. Also the language rule that
 // turns a pair's Russian id into the id to load, and formatText, which fills
 // the printf-like catalogue formats without ever handing bytes to printf.
@@ -14,7 +14,7 @@ namespace {
 
 constexpr int kAboutId = static_cast<int>(TextId::AboutItem);
 constexpr int kFirstPairId = 102;
-constexpr int kLastPairId = 213;
+constexpr int kLastPairId = 219;
 
 constexpr std::string_view kAboutText = "&About Strovel...";
 
@@ -25,7 +25,7 @@ struct CataloguePair {
 };
 
 // Rows in id order, one per pair; blanks at either end of a text are part of it.
-constexpr std::array<CataloguePair, 56> kPairs = {{
+constexpr std::array<CataloguePair, 59> kPairs = {{
     {102, "Заменить Образец1 на Образец2", "Replace Pattern1 with Pattern2"},
     {104, "Оставить только строки, содержащие Образец1", "Leave only strings with Pattern1"},
     {106, "Удалить строки. содержащие Образец1", "Delete strings with Pattern1"},
@@ -101,6 +101,10 @@ constexpr std::array<CataloguePair, 56> kPairs = {{
     {210, " слишком велик для сравнения", " is too large to compare"},
     // A processing command stopped by the user.
     {212, "Обработка остановлена", "Processing stopped"},
+    // The preview's steps: the whole pattern, or one rule at a time.
+    {214, "Весь шаблон", "Whole pattern"},
+    {216, "Правило %d из %d", "Rule %d of %d"},
+    {218, "Пробный прогон правил до выбранного...", "Trying the rules up to this one..."},
 }};
 
 // The row index is derived from the id, so every row must sit at its place.
@@ -110,7 +114,7 @@ constexpr bool pairsInIdOrder() {
   }
   return kFirstPairId + 2 * static_cast<int>(kPairs.size()) - 1 == kLastPairId;
 }
-static_assert(pairsInIdOrder(), "catalogue rows must cover 102..213 in id order");
+static_assert(pairsInIdOrder(), "catalogue rows must cover 102..219 in id order");
 
 // Appends the next argument, a text as its bytes and a number in decimal.
 // A conversion letter that does not match its argument's kind still takes

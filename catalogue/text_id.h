@@ -71,6 +71,9 @@ enum class TextId : int {
   ResultHeader = 208,
   TooLargeToCompare = 210,
   ProcessingStopped = 212,
+  WholePatternStep = 214,
+  RuleStep = 216,
+  StepRunningStatus = 218,
 };
 
 }  // namespace strovel

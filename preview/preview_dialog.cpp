@@ -1,6 +1,7 @@
 // The preview window's controls and the worker that lines the sides up.
 #include "preview/preview_dialog.h"
 
+#include <QComboBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -17,46 +18,60 @@
 
 namespace strovel {
 
-PreviewDialog::PreviewDialog(std::shared_ptr<const TrialResult> trial, bool reorders,
+PreviewDialog::PreviewDialog(std::shared_ptr<const TrialResult> trial, PreviewSteps steps,
                              const std::string& inputName, bool canWrite, QWidget* parent)
-    : QDialog(parent), trial_(std::move(trial)) {
+    : QDialog(parent), whole_(trial), trial_(std::move(trial)), steps_(std::move(steps)) {
   setObjectName(QStringLiteral("previewDialog"));
   setWindowTitle(
       toDisplay(formatText(localizedString(language_, TextId::PreviewTitle), {inputName})));
   QWidget* summary = buildSummary();
   view_ = new PreviewView(trial_->input, trial_->result, this);
-  auto* headers = new QHBoxLayout;
-  headers->addWidget(new QLabel(text(TextId::InputHeader), this), 1);
-  headers->addWidget(new QLabel(text(TextId::ResultHeader), this), 1);
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(summary);
-  layout->addLayout(headers);
+  layout->addLayout(buildHeaders());
   layout->addWidget(view_, 1);
   layout->addLayout(buildButtons(canWrite));
   resize(1000, 640);
-  startAligning(reorders);
-  showStatus();
+  poll_ = new QTimer(this);
+  poll_->setInterval(20);
+  connect(poll_, &QTimer::timeout, this, &PreviewDialog::poll);
+  showTrial(trial_, sortingRules(steps_.rules) > 0);
   view_->setFocus();
 }
 
 PreviewDialog::~PreviewDialog() {
+  if (stepping_) stepping_->stop();
   if (aligning_) aligning_->cancelled.store(true, std::memory_order_relaxed);
 }
 
 QString PreviewDialog::text(TextId id) const { return toDisplay(localizedString(language_, id)); }
 
-// The summary lines of the rules, four lines high.
+// The summary lines of the rules shown, four lines high.
 QWidget* PreviewDialog::buildSummary() {
-  auto* summary = new QPlainTextEdit(this);
-  summary->setObjectName(QStringLiteral("previewSummary"));
-  summary->setReadOnly(true);
-  summary->setLineWrapMode(QPlainTextEdit::NoWrap);
-  QStringList lines;
-  forEachSummaryLine(trial_->summary, language_,
-                     [&](std::string_view line) { lines << displayLine(line); });
-  summary->setPlainText(lines.join(QLatin1Char('\n')));
-  summary->setFixedHeight(summary->fontMetrics().lineSpacing() * 4 + 12);
-  return summary;
+  summary_ = new QPlainTextEdit(this);
+  summary_->setObjectName(QStringLiteral("previewSummary"));
+  summary_->setReadOnly(true);
+  summary_->setLineWrapMode(QPlainTextEdit::NoWrap);
+  summary_->setFixedHeight(summary_->fontMetrics().lineSpacing() * 4 + 12);
+  return summary_;
+}
+
+// The choice of step, for a pattern of several rules, and the sides' names.
+QLayout* PreviewDialog::buildHeaders() {
+  auto* headers = new QHBoxLayout;
+  step_ = new QComboBox(this);
+  step_->setObjectName(QStringLiteral("previewStep"));
+  step_->addItem(text(TextId::WholePatternStep));
+  const auto count = static_cast<std::uint64_t>(steps_.rules.size());
+  for (std::uint64_t k = 1; k <= count; ++k)
+    step_->addItem(toDisplay(formatText(localizedString(language_, TextId::RuleStep), {k, count})));
+  step_->setVisible(count > 1);
+  connect(step_, &QComboBox::currentIndexChanged, this, &PreviewDialog::showStep);
+  auto* input = new QLabel(text(TextId::InputHeader), this);
+  headers->addWidget(step_);
+  headers->addWidget(input, 1);
+  headers->addWidget(new QLabel(text(TextId::ResultHeader), this), 1);
+  return headers;
 }
 
 // The row under the sides: the changes before and after, the status, Write
@@ -98,10 +113,66 @@ QLayout* PreviewDialog::buildButtons(bool canWrite) {
   return buttons;
 }
 
+// Any step being tried or lined up is given up; the whole pattern is
+// shown at once, a single rule once it has been tried.
+void PreviewDialog::showStep(int step) {
+  if (step_->currentIndex() != step) {
+    step_->setCurrentIndex(step);  // which comes back here
+    return;
+  }
+  if (stepping_) stepping_->stop();
+  stepping_.reset();
+  failure_.reset();
+  if (step <= 0) {
+    showTrial(whole_, sortingRules(steps_.rules) > 0);
+    return;
+  }
+  const auto rule = static_cast<std::size_t>(step - 1);
+  if (rule >= steps_.rules.size()) return;
+  stepping_ = StepTrial::start(steps_, rule);
+  if (aligning_) aligning_->cancelled.store(true, std::memory_order_relaxed);
+  aligning_.reset();
+  note_ = TextId::StepRunningStatus;
+  showStatus();
+  poll_->start();
+}
+
+void PreviewDialog::stepDone() {
+  std::shared_ptr<StepTrial> done = std::move(stepping_);
+  if (done->trial) {
+    const std::size_t rule = static_cast<std::size_t>(step_->currentIndex() - 1);
+    RuleList one;
+    one.append(steps_.rules.at(rule));
+    showTrial(std::make_shared<const TrialResult>(std::move(*done->trial)), sortingRules(one) > 0);
+    return;
+  }
+  failure_ = done->failure;  // none when stopped, which a later choice did
+  note_.reset();
+  summary_->clear();
+  view_->setTexts({}, {});
+  showStatus();
+}
+
+// The texts and summary of a trial, unaligned until the worker lines them
+// up.
+void PreviewDialog::showTrial(std::shared_ptr<const TrialResult> trial, bool reorders) {
+  trial_ = std::move(trial);
+  QStringList lines;
+  forEachSummaryLine(trial_->summary, language_,
+                     [&](std::string_view line) { lines << displayLine(line); });
+  summary_->setPlainText(lines.join(QLatin1Char('\n')));
+  view_->setTexts(trial_->input, trial_->result);
+  startAligning(reorders);
+  showStatus();
+}
+
 // A sort's result and a text too large are shown unaligned; any other is
 // diffed and lined up on a worker thread that owns what it needs (the
 // trial, its own line index), and the window polls for the end.
 void PreviewDialog::startAligning(bool reorders) {
+  if (aligning_) aligning_->cancelled.store(true, std::memory_order_relaxed);
+  aligning_.reset();
+  note_.reset();
   if (reorders) {
     note_ = TextId::SortedStatus;
     return;
@@ -121,24 +192,29 @@ void PreviewDialog::startAligning(bool reorders) {
     }
     state->done.store(true, std::memory_order_release);
   }).detach();
-  poll_ = new QTimer(this);
-  poll_->setInterval(20);
-  connect(poll_, &QTimer::timeout, this, [this] {
-    if (aligning_->done.load(std::memory_order_acquire)) alignmentDone();
-  });
   poll_->start();
 }
 
+void PreviewDialog::poll() {
+  if (stepping_ && stepping_->done()) stepDone();
+  if (aligning_ && aligning_->done.load(std::memory_order_acquire)) alignmentDone();
+  if (!stepping_ && !aligning_) poll_->stop();
+}
+
 void PreviewDialog::waitForAlignment() {
+  const auto wait = [](const auto& done) {
+    while (!done()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  };
+  if (stepping_) {
+    wait([this] { return stepping_->done(); });
+    stepDone();
+  }
   if (!aligning_) return;
-  while (!aligning_->done.load(std::memory_order_acquire))
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  wait([this] { return aligning_->done.load(std::memory_order_acquire); });
   alignmentDone();
 }
 
 void PreviewDialog::alignmentDone() {
-  if (poll_) poll_->stop();
-  if (note_ != TextId::AligningStatus) return;
   note_.reset();
   if (aligning_->failed) note_ = TextId::TooLargeToAlignStatus;
   if (aligning_->rows) view_->setRows(std::move(*aligning_->rows));
@@ -149,11 +225,11 @@ void PreviewDialog::alignmentDone() {
 
 void PreviewDialog::showStatus() {
   const auto& changes = view_->rows().changes();
-  const bool navigable = !note_ && !changes.empty();
+  const bool navigable = !note_ && !failure_ && !changes.empty();
   previous_->setEnabled(navigable);
   next_->setEnabled(navigable);
-  if (note_) {
-    status_->setFullText(text(*note_));
+  if (note_ || failure_) {
+    status_->setFullText(note_ ? text(*note_) : toDisplay(renderNotice(language_, *failure_)));
     return;
   }
   if (changes.empty()) {

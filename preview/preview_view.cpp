@@ -8,6 +8,7 @@
 #include <QPainter>
 #include <QScrollBar>
 #include <algorithm>
+#include <cmath>
 
 #include "platform/codepage.h"
 #include "ui/ui_text.h"
@@ -15,13 +16,31 @@
 namespace strovel {
 namespace {
 
-const QColor kRemoved(255, 224, 224);
-const QColor kRemovedBytes(255, 170, 170);
-const QColor kAdded(224, 255, 224);
-const QColor kAddedBytes(150, 230, 150);
-const QColor kChanged(255, 245, 204);
-const QColor kMissing(238, 238, 238);
-const QColor kCurrent(120, 150, 230);
+// Rows take a hue mixed into the palette's base colour: as much of it as
+// leaves the palette's text readable (a contrast of 4.5 to 1 at least), so
+// that light and dark palettes both show the hues and both read well.
+constexpr double kLeastContrast = 4.5;
+
+double luminance(const QColor& c) {
+  const auto channel = [](double v) {
+    return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+  };
+  return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
+}
+
+QColor mixed(const QColor& base, const QColor& hue, double share) {
+  const auto mix = [share](float a, float b) { return a + (b - a) * static_cast<float>(share); };
+  return QColor::fromRgbF(mix(base.redF(), hue.redF()), mix(base.greenF(), hue.greenF()),
+                          mix(base.blueF(), hue.blueF()));
+}
+
+QColor readableMix(const QPalette& palette, const QColor& hue, double share) {
+  const QColor base = palette.color(QPalette::Base), text = palette.color(QPalette::Text);
+  QColor colour = mixed(base, hue, share);
+  while (share > 0.05 && contrast(colour, text) < kLeastContrast)
+    colour = mixed(base, hue, share -= 0.05);
+  return colour;
+}
 
 std::size_t longestLine(const TextLines& lines) {
   std::size_t longest = 0;
@@ -30,6 +49,20 @@ std::size_t longestLine(const TextLines& lines) {
 }
 
 }  // namespace
+
+double contrast(const QColor& a, const QColor& b) {
+  const double la = luminance(a), lb = luminance(b);
+  return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+PreviewColours previewColours(const QPalette& palette) {
+  const QColor red(220, 40, 40), green(30, 170, 50), yellow(230, 180, 0);
+  return {
+      readableMix(palette, red, 0.2),     readableMix(palette, red, 0.4),
+      readableMix(palette, green, 0.2),   readableMix(palette, green, 0.4),
+      readableMix(palette, yellow, 0.22), readableMix(palette, palette.color(QPalette::Text), 0.08),
+      palette.color(QPalette::Highlight)};
+}
 
 QString displayLine(std::string_view bytes) {
   QString shown;
@@ -56,10 +89,25 @@ PreviewView::PreviewView(std::string_view left, std::string_view right, QWidget*
   const QFontMetrics metrics(font);
   rowHeight_ = std::max(1, metrics.lineSpacing());
   charWidth_ = std::max(1, metrics.horizontalAdvance(QLatin1Char('0')));
+  setFocusPolicy(Qt::StrongFocus);
+  colours_ = previewColours(palette());
+  measureTexts();
+}
+
+void PreviewView::setTexts(std::string_view left, std::string_view right) {
+  left_ = TextLines(left);
+  right_ = TextLines(right);
+  rows_ = Alignment::unaligned(left_.count(), right_.count());
+  current_.reset();
+  measureTexts();
+  verticalScrollBar()->setValue(0);
+  viewport()->update();
+}
+
+void PreviewView::measureTexts() {
   const std::size_t most = std::max(left_.count(), right_.count());
   gutter_ = charWidth_ * (static_cast<int>(std::to_string(most).size()) + 2);
   longest_ = std::max(longestLine(left_), longestLine(right_));
-  setFocusPolicy(Qt::StrongFocus);
   updateScrollBars();
 }
 
@@ -119,6 +167,11 @@ void PreviewView::updateScrollBars() {
   horizontalScrollBar()->setSingleStep(charWidth_ * 4);
 }
 
+void PreviewView::changeEvent(QEvent* event) {
+  QAbstractScrollArea::changeEvent(event);
+  if (event->type() == QEvent::PaletteChange) colours_ = previewColours(palette());
+}
+
 void PreviewView::paintEvent(QPaintEvent*) {
   QPainter painter(viewport());
   painter.fillRect(viewport()->rect(), palette().base());
@@ -130,13 +183,18 @@ void PreviewView::paintEvent(QPaintEvent*) {
     if (y >= viewport()->height()) break;
     const Alignment::Row r = rows_.row(row);
     LineChanges changes;
-    if (r.kind == Alignment::Kind::Changed)
+    bool leftBreak = false, rightBreak = false;
+    if (r.kind == Alignment::Kind::Changed) {
       changes = lineChanges(left_.line(*r.left), right_.line(*r.right), utf8);
-    paintSide(painter, 0, half, y, left_, r.left, r.kind, true, &changes.before);
-    paintSide(painter, half, viewport()->width() - half, y, right_, r.right, r.kind, false,
-              &changes.after);
+      // A last line that gained or lost its line break shows the break.
+      leftBreak = right_.lacksNewline(*r.right) && !left_.lacksNewline(*r.left);
+      rightBreak = left_.lacksNewline(*r.left) && !right_.lacksNewline(*r.right);
+    }
+    paintSide(painter, 0, half, y, {left_, r.left, true, changes.before, leftBreak}, r.kind);
+    paintSide(painter, half, viewport()->width() - half, y,
+              {right_, r.right, false, changes.after, rightBreak}, r.kind);
     if (current_ && *current_ == row) {
-      painter.setPen(kCurrent);
+      painter.setPen(colours_.current);
       painter.drawLine(0, y, viewport()->width(), y);
     }
   }
@@ -144,33 +202,13 @@ void PreviewView::paintEvent(QPaintEvent*) {
   painter.drawLine(half, 0, half, viewport()->height());
 }
 
-void PreviewView::paintSide(QPainter& painter, int x, int width, int y, const TextLines& lines,
-                            std::optional<std::size_t> line, Alignment::Kind kind, bool isLeft,
-                            const std::vector<ByteRange>* changed) {
-  using Kind = Alignment::Kind;
-  const QRect rowRect(x, y, width, rowHeight_);
-  painter.save();
-  painter.setClipRect(rowRect);
-  if (!line) {
-    painter.fillRect(rowRect, kind == Kind::Unaligned ? palette().base().color() : kMissing);
-    painter.restore();
-    return;
-  }
-  const QColor background = kind == Kind::Changed   ? kChanged
-                            : kind == Kind::Removed ? kRemoved
-                            : kind == Kind::Added   ? kAdded
-                                                    : palette().base().color();
-  painter.fillRect(rowRect, background);
-  painter.setPen(palette().placeholderText().color());
-  painter.drawText(QRect(x, y, gutter_ - charWidth_, rowHeight_), Qt::AlignRight | Qt::AlignVCenter,
-                   QString::number(*line + 1));
-
-  // The line's text, and the columns of its changed bytes.
-  const std::string_view bytes = lines.line(*line);
+// The line's text as shown, and the columns of its changed bytes.
+std::pair<QString, std::vector<std::pair<int, int>>> PreviewView::markedLine(std::string_view bytes,
+                                                                             const Side& side) {
   QString text;
   std::vector<std::pair<int, int>> marked;
   std::size_t done = 0;
-  for (const ByteRange& range : *changed) {
+  for (const ByteRange& range : side.changed) {
     text += displayLine(bytes.substr(done, range.from - done));
     const int from = static_cast<int>(text.size());
     text += displayLine(bytes.substr(range.from, range.to - range.from));
@@ -178,6 +216,35 @@ void PreviewView::paintSide(QPainter& painter, int x, int width, int y, const Te
     done = range.to;
   }
   text += displayLine(bytes.substr(done));
+  if (side.lineBreak) {
+    marked.emplace_back(static_cast<int>(text.size()), static_cast<int>(text.size()) + 1);
+    text += QChar(0x240A);  // the picture of LF
+  }
+  return {text, marked};
+}
+
+void PreviewView::paintSide(QPainter& painter, int x, int width, int y, const Side& side,
+                            Alignment::Kind kind) {
+  using Kind = Alignment::Kind;
+  const QRect rowRect(x, y, width, rowHeight_);
+  painter.save();
+  painter.setClipRect(rowRect);
+  if (!side.line) {
+    painter.fillRect(rowRect,
+                     kind == Kind::Unaligned ? palette().base().color() : colours_.missing);
+    painter.restore();
+    return;
+  }
+  const QColor background = kind == Kind::Changed   ? colours_.changed
+                            : kind == Kind::Removed ? colours_.removed
+                            : kind == Kind::Added   ? colours_.added
+                                                    : palette().base().color();
+  painter.fillRect(rowRect, background);
+  painter.setPen(palette().placeholderText().color());
+  painter.drawText(QRect(x, y, gutter_ - charWidth_, rowHeight_), Qt::AlignRight | Qt::AlignVCenter,
+                   QString::number(*side.line + 1));
+
+  const auto [text, marked] = markedLine(side.lines.line(*side.line), side);
   const int textX = x + gutter_;
   painter.setClipRect(QRect(textX, y, width - gutter_, rowHeight_));
   const int firstColumn = horizontalScrollBar()->value() / charWidth_;
@@ -195,7 +262,7 @@ void PreviewView::paintSide(QPainter& painter, int x, int width, int y, const Te
     const int fromX = left + metrics.horizontalAdvance(visible.left(from));
     const int toX = left + metrics.horizontalAdvance(visible.left(to));
     painter.fillRect(QRect(fromX, y, toX - fromX, rowHeight_),
-                     isLeft ? kRemovedBytes : kAddedBytes);
+                     side.isLeft ? colours_.removedBytes : colours_.addedBytes);
   }
   painter.setPen(palette().text().color());
   painter.drawText(left, y + metrics.ascent() + (rowHeight_ - metrics.height()) / 2, visible);

@@ -8,6 +8,8 @@
 #pragma once
 
 #include <QAbstractScrollArea>
+#include <QColor>
+#include <QPalette>
 #include <optional>
 #include <string_view>
 
@@ -19,6 +21,16 @@ namespace strovel {
 // A line's bytes as the preview shows them.
 QString displayLine(std::string_view bytes);
 
+// The colours of the rows (removed, added, changed, a side without a line,
+// the current row) and of the changed bytes, made from a palette so that
+// its text stays readable on every one of them.
+struct PreviewColours {
+  QColor removed, removedBytes, added, addedBytes, changed, missing, current;
+};
+PreviewColours previewColours(const QPalette& palette);
+// The contrast ratio of two colours, 1 (the same) to 21 (black and white).
+double contrast(const QColor& a, const QColor& b);
+
 class PreviewView : public QAbstractScrollArea {
   Q_OBJECT
 
@@ -26,6 +38,9 @@ class PreviewView : public QAbstractScrollArea {
   // The texts must outlive the view.
   PreviewView(std::string_view left, std::string_view right, QWidget* parent = nullptr);
 
+  // Shows two other texts, unaligned until setRows; they must outlive the
+  // view as the first did.
+  void setTexts(std::string_view left, std::string_view right);
   void setRows(Alignment rows);
   const Alignment& rows() const { return rows_; }
   const TextLines& leftLines() const { return left_; }
@@ -46,17 +61,29 @@ class PreviewView : public QAbstractScrollArea {
  protected:
   void paintEvent(QPaintEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
+  void changeEvent(QEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
 
  private:
+  void measureTexts();
   void updateScrollBars();
-  void paintSide(QPainter& painter, int x, int width, int y, const TextLines& lines,
-                 std::optional<std::size_t> line, Alignment::Kind kind, bool isLeft,
-                 const std::vector<ByteRange>* changed);
+  // One side of a row: its line, if any, and what to mark in it.
+  struct Side {
+    const TextLines& lines;
+    std::optional<std::size_t> line;
+    bool isLeft;
+    const std::vector<ByteRange>& changed;
+    bool lineBreak;  // the line break is all that changed, and this side has it
+  };
+  void paintSide(QPainter& painter, int x, int width, int y, const Side& side,
+                 Alignment::Kind kind);
+  static std::pair<QString, std::vector<std::pair<int, int>>> markedLine(std::string_view bytes,
+                                                                         const Side& side);
 
   TextLines left_;
   TextLines right_;
   Alignment rows_;
+  PreviewColours colours_;
   std::optional<std::size_t> current_;
   int rowHeight_ = 1;
   int charWidth_ = 1;

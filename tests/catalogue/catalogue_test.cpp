@@ -26,7 +26,8 @@ TEST(Catalogue, HoldsTheExactTextsAndLoadsAndFormatsThem) {
   // Blanks at either end are part of a text.
   EXPECT_TRUE(text(153).ends_with("end of the file ") && text(183) == " ");
   EXPECT_EQ(text(212) + "|" + text(213), "Обработка остановлена|Processing stopped");
-  for (int id : {-1, 0, 100, 214, 65535})
+  EXPECT_EQ(text(216) + "|" + text(219), "Правило %d из %d|Trying the rules up to this one...");
+  for (int id : {-1, 0, 100, 220, 65535})
     EXPECT_EQ(std::string(catalogueUtf8(id)) + text(id), "") << id;
 
   for (const auto& [language, id] : {std::pair{0, 132}, {1, 132}, {2, 133}, {3, 132}})

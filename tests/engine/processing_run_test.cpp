@@ -140,8 +140,13 @@ TEST_F(ProcessingRun, HandMadeCases) {
 // thread is joined and the old result stays; when the input does not open,
 // so do the summary lines of the run before.
 TEST_F(ProcessingRun, RunsMatchLiteralActions) {
+#ifdef STROVEL_SANITIZED_TESTS
+  constexpr int kCases = 5000;
+#else
+  constexpr int kCases = 20000;
+#endif
   Random random{std::mt19937(1)};
-  for (int i = 0; i < 20000; ++i) {
+  for (int i = 0; i < kCases; ++i) {
     const bool keyed = i % 10 == 0;
     const std::size_t length = i % 20 == 2 ? 4000 : i % 2 ? 60 : 400;
     const std::string input = keyed ? random.keyedLines() : random.text(length, i % 4 == 0);

@@ -18,7 +18,7 @@ cmake --build build-sanitize -j2
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --test-dir build-sanitize --output-on-failure -j2
 
-# ThreadSanitizer: only the core's test programs, optimised so that the
+# ThreadSanitizer: only the test programs of the core and the preview model, optimised so that the
 # property tests stay quick; any report fails the run.
 core_tests="platform_tests catalogue_tests patterns_tests engine_tests app_tests preview_tests"
 cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSTROVEL_TSAN=ON \

@@ -153,7 +153,8 @@ class RecordSorter {
       std::array<std::size_t, 257> at{};
       for (std::size_t i = 0; i < n; ++i) ++at[((from[i].line() - low) >> shift & 0xFF) + 1];
       for (std::size_t b = 1; b < 257; ++b) at[b] += at[b - 1];
-      for (std::size_t i = 0; i < n; ++i) to[at[(from[i].line() - low) >> shift & 0xFF]++] = from[i];
+      for (std::size_t i = 0; i < n; ++i)
+        to[at[(from[i].line() - low) >> shift & 0xFF]++] = from[i];
       std::swap(from, to);
     }
     if (from != first) std::copy(from, from + n, first);

@@ -68,7 +68,7 @@ int main(int argc, char** argv) {
                         strovel::RunEnvironment(strovel::diskFileSystem(), quiet));
   if (!trial) return 1;
   strovel::PreviewDialog preview(std::make_shared<const strovel::TrialResult>(std::move(*trial)),
-                                 false, "server.log", true, &window);
+                                 {rules, "server.log", {}}, "server.log", true, &window);
   preview.resize(1060, 420);
   preview.waitForAlignment();
   return save(preview, output + QStringLiteral("preview.png")) ? 0 : 1;

@@ -26,9 +26,13 @@ PreviewDialog::PreviewDialog(std::shared_ptr<const TrialResult> trial, PreviewSt
       toDisplay(formatText(localizedString(language_, TextId::PreviewTitle), {inputName})));
   QWidget* summary = buildSummary();
   view_ = new PreviewView(trial_->input, trial_->result, this);
+  auto* headers = new QHBoxLayout;
+  headers->addWidget(new QLabel(text(TextId::InputHeader), this), 1);
+  headers->addWidget(new QLabel(text(TextId::ResultHeader), this), 1);
   auto* layout = new QVBoxLayout(this);
+  layout->addLayout(buildStepChoice());
   layout->addWidget(summary);
-  layout->addLayout(buildHeaders());
+  layout->addLayout(headers);
   layout->addWidget(view_, 1);
   layout->addLayout(buildButtons(canWrite));
   resize(1000, 640);
@@ -56,9 +60,8 @@ QWidget* PreviewDialog::buildSummary() {
   return summary_;
 }
 
-// The choice of step, for a pattern of several rules, and the sides' names.
-QLayout* PreviewDialog::buildHeaders() {
-  auto* headers = new QHBoxLayout;
+// The choice of step, for a pattern of several rules, above the summary.
+QLayout* PreviewDialog::buildStepChoice() {
   step_ = new QComboBox(this);
   step_->setObjectName(QStringLiteral("previewStep"));
   step_->addItem(text(TextId::WholePatternStep));
@@ -67,11 +70,10 @@ QLayout* PreviewDialog::buildHeaders() {
     step_->addItem(toDisplay(formatText(localizedString(language_, TextId::RuleStep), {k, count})));
   step_->setVisible(count > 1);
   connect(step_, &QComboBox::currentIndexChanged, this, &PreviewDialog::showStep);
-  auto* input = new QLabel(text(TextId::InputHeader), this);
-  headers->addWidget(step_);
-  headers->addWidget(input, 1);
-  headers->addWidget(new QLabel(text(TextId::ResultHeader), this), 1);
-  return headers;
+  auto* row = new QHBoxLayout;
+  row->addWidget(step_);
+  row->addStretch(1);
+  return row;
 }
 
 // The row under the sides: the changes before and after, the status, Write

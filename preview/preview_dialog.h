@@ -61,7 +61,7 @@ class PreviewDialog : public QDialog {
 
  private:
   QWidget* buildSummary();
-  QLayout* buildHeaders();
+  QLayout* buildStepChoice();
   QLayout* buildButtons(bool canWrite);
   void showTrial(std::shared_ptr<const TrialResult> trial, bool reorders);
   void stepDone();

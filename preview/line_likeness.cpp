@@ -66,26 +66,12 @@ std::uint32_t sharedIn(const LineProfile& a, const LineProfile& b) {
 
 std::uint32_t shared(const LineProfile& a, const LineProfile& b) {
   static_assert(2 * LineProfile::kMostWords == 64);
-  switch ((b.count + 7) / 8) {
-    case 0:
-      return 0;
-    case 1:
-      return sharedIn<1>(a, b);
-    case 2:
-      return sharedIn<2>(a, b);
-    case 3:
-      return sharedIn<3>(a, b);
-    case 4:
-      return sharedIn<4>(a, b);
-    case 5:
-      return sharedIn<5>(a, b);
-    case 6:
-      return sharedIn<6>(a, b);
-    case 7:
-      return sharedIn<7>(a, b);
-    default:
-      return sharedIn<8>(a, b);
-  }
+  using Count = std::uint32_t (*)(const LineProfile&, const LineProfile&);
+  static constexpr std::array<Count, 8> kByBlocks = {sharedIn<1>, sharedIn<2>, sharedIn<3>,
+                                                     sharedIn<4>, sharedIn<5>, sharedIn<6>,
+                                                     sharedIn<7>, sharedIn<8>};
+  const std::size_t blocks = std::min<std::size_t>((b.count + 7) / 8, kByBlocks.size());
+  return blocks == 0 ? 0 : kByBlocks[blocks - 1](a, b);
 }
 
 // How many bytes from `a` and `b` on are equal, up to `most`, eight at a
